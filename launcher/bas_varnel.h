@@ -1,0 +1,49 @@
+#pragma once
+
+// Module basVarnel: the program's own data and the small operations around it (start-up,
+// the location catalogue, the alias). Portable; the Windows entry points are at the end.
+
+#include "launcher/location_entry.h"
+#include "platform/ini.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Row 0 is the manual row behind "[Other]"; rows 1..N are the file's locations in file order.
+extern std::vector<LocationEntry> Locations;
+// Full path of varnel.ini, set once at start-up.
+extern std::string IniPath;
+// Always the whole current text of the alias box.
+extern std::string EmailAlias;
+
+inline constexpr const char* kIniFileName = "varnel.ini";
+inline constexpr const char* kLocationsSection = "Locations";
+
+// The folder of a file path, as the program names its own folder: a drive root keeps its
+// backslash ("C:\\"), any other folder has none at the end ("C:\\Tools").
+std::string FolderOfPath(const std::string& filePath);
+
+// varnel.ini inside folder; a folder ending in "\" (a drive root) gets no second backslash.
+std::string IniPathInFolder(const std::string& folder);
+
+// Loads section "Locations" of IniPath into rows 1..n of Locations; returns n. With no
+// entries Locations keeps its single manual row.
+std::int16_t LoadLocations(const ProfileStringService& service);
+
+// Server of the row behind list position `position` (row position + 1; -1 is the manual row).
+// Positions the list cannot produce give the empty text.
+std::string ServerForLocation(std::int16_t position);
+
+// Number of catalogue rows that come from the file (the catalogue's upper bound).
+std::int16_t LocationCount();
+
+void SetOtherServer(const std::string& server);
+void SetEmailAlias(const std::string& alias);
+
+#ifdef _WIN32
+std::string GetIniPath();
+std::int16_t LoadLocations();
+// Start-up: finds varnel.ini, loads the catalogue and shows the main window.
+void Main();
+#endif

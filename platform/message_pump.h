@@ -1,0 +1,25 @@
+#pragma once
+
+#include <windows.h>
+
+// The program's one way of handling window messages, shared by the main loop and by waits
+// that keep the window alive: keyboard navigation (Tab, mnemonics, Enter, Esc) and the
+// accelerator table apply to every message, wherever it is dispatched.
+
+// Gives the message to accelerators and dialog navigation first, then dispatches it.
+void HandleMessage(MSG& message);
+
+// Handles every message already queued for this thread and returns without waiting.
+// Returns false once the program has been asked to quit (a WM_QUIT was taken from the queue,
+// now or earlier); the request is kept, and RunMessageLoop ends on it.
+bool PumpPendingMessages();
+
+// True once a WM_QUIT has been taken from the queue by PumpPendingMessages.
+bool QuitRequested();
+
+// Handles only the paint messages already queued, so a busy window still redraws; input stays
+// queued for later.
+void PumpPaintMessages();
+
+// Runs until WM_QUIT; returns its exit code.
+int RunMessageLoop();

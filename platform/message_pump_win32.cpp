@@ -1,0 +1,81 @@
+#include "platform/message_pump.h"
+
+#include "resources/resource_ids.h"
+
+namespace {
+
+// A WM_QUIT that a nested pump took from the queue, kept for the main loop. Waits that see it
+// stop watching the queue, which would otherwise report the quit again and again.
+struct PendingQuit {
+    bool requested = false;
+    int exitCode = 0;
+};
+PendingQuit pendingQuit;
+
+HACCEL ApplicationAccelerators() {
+    static const HACCEL accelerators =
+        LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_ACCELERATORS));
+    return accelerators;
+}
+
+bool TranslateForWindow(MSG& message) {
+    if (message.hwnd == nullptr) {
+        return false;
+    }
+    HWND root = GetAncestor(message.hwnd, GA_ROOT);
+    if (root == nullptr) {
+        return false;
+    }
+    HACCEL accelerators = ApplicationAccelerators();
+    if (accelerators != nullptr && TranslateAcceleratorA(root, accelerators, &message)) {
+        return true;
+    }
+    return IsDialogMessageA(root, &message) != FALSE;
+}
+
+} // namespace
+
+void HandleMessage(MSG& message) {
+    if (!TranslateForWindow(message)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+bool PumpPendingMessages() {
+    MSG message;
+    while (!pendingQuit.requested && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            pendingQuit = {true, static_cast<int>(message.wParam)};
+            break;
+        }
+        HandleMessage(message);
+    }
+    return !pendingQuit.requested;
+}
+
+bool QuitRequested() {
+    return pendingQuit.requested;
+}
+
+void PumpPaintMessages() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) {
+        DispatchMessageA(&message);
+    }
+}
+
+int RunMessageLoop() {
+    MSG message;
+    while (!pendingQuit.requested) {
+        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        if (got == 0) {
+            return static_cast<int>(message.wParam);
+        }
+        if (got == -1) {
+            return -1;
+        }
+        HandleMessage(message);
+    }
+    return pendingQuit.exitCode;
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+// Owners for the Windows handles the program opens; each closes its handle exactly once.
+
+#include <windows.h>
+
+#include <memory>
+
+struct KernelHandleCloser {
+    void operator()(HANDLE handle) const noexcept {
+        if (handle != nullptr && handle != INVALID_HANDLE_VALUE) {
+            CloseHandle(handle);
+        }
+    }
+};
+using UniqueHandle = std::unique_ptr<void, KernelHandleCloser>;
+
+struct RegKeyCloser {
+    void operator()(HKEY key) const noexcept {
+        if (key != nullptr) {
+            RegCloseKey(key);
+        }
+    }
+};
+using UniqueRegKey = std::unique_ptr<HKEY__, RegKeyCloser>;
+
+struct GdiObjectDeleter {
+    void operator()(HGDIOBJ object) const noexcept {
+        if (object != nullptr) {
+            DeleteObject(object);
+        }
+    }
+};
+using UniqueFont = std::unique_ptr<HFONT__, GdiObjectDeleter>;
+using UniqueBrush = std::unique_ptr<HBRUSH__, GdiObjectDeleter>;
+
+struct WindowDestroyer {
+    void operator()(HWND window) const noexcept {
+        if (window != nullptr && IsWindow(window)) {
+            DestroyWindow(window);
+        }
+    }
+};
+using UniqueWindow = std::unique_ptr<HWND__, WindowDestroyer>;
+
+struct IconDestroyer {
+    void operator()(HICON icon) const noexcept {
+        if (icon != nullptr) {
+            DestroyIcon(icon);
+        }
+    }
+};
+using UniqueIcon = std::unique_ptr<HICON__, IconDestroyer>;

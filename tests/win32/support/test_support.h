@@ -1,0 +1,48 @@
+#pragma once
+
+// Helpers for tests that run under Wine: scratch folders, files, paths and message pumping.
+
+#include <windows.h>
+
+#include <string>
+
+namespace test_support {
+
+// A new empty folder under the temporary folder; removed with its files by the destructor.
+class ScratchFolder {
+  public:
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const std::string& path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "\\" + name; }
+
+  private:
+    std::string path_;
+};
+
+void WriteFile(const std::string& path, const std::string& bytes);
+std::string ReadFile(const std::string& path);
+bool FileExists(const std::string& path);
+
+// A folder of the build or source tree (from the environment ctest gives), as a Windows path.
+std::string BuildPath(const std::string& relative);
+std::string SourcePath(const std::string& relative);
+
+// Handles messages until `milliseconds` have passed, sleeping while none arrive.
+void PumpFor(DWORD milliseconds);
+
+// Handles messages until `done` returns true or `milliseconds` pass; returns done().
+template <typename Predicate> bool PumpUntil(Predicate done, DWORD milliseconds) {
+    const ULONGLONG end = GetTickCount64() + milliseconds;
+    while (!done()) {
+        if (GetTickCount64() >= end) {
+            return done();
+        }
+        PumpFor(10);
+    }
+    return true;
+}
+
+} // namespace test_support
