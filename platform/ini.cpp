@@ -7,9 +7,8 @@ namespace {
 
 // Calls the service with a buffer of `size` spaces and keeps the characters it reports,
 // never more than the buffer holds.
-std::string CallService(const ProfileStringService& service, const char* section,
-                        const char* key, const char* defaultText, std::int16_t size,
-                        const char* file) {
+std::string CallService(const ProfileStringService& service, const char* section, const char* key,
+                        const char* defaultText, std::int16_t size, const char* file) {
     if (size <= 0) {
         return {};
     }

@@ -21,5 +21,9 @@ bool QuitRequested();
 // queued for later.
 void PumpPaintMessages();
 
+// Forgets a quit request taken by PumpPendingMessages and any WM_QUIT still queued, for a
+// host that goes on after its window has closed (the tests).
+void ClearQuitRequest();
+
 // Runs until WM_QUIT; returns its exit code.
 int RunMessageLoop();

@@ -65,6 +65,13 @@ void PumpPaintMessages() {
     }
 }
 
+void ClearQuitRequest() {
+    pendingQuit = {};
+    MSG message;
+    while (PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+}
+
 int RunMessageLoop() {
     MSG message;
     while (!pendingQuit.requested) {

@@ -7,12 +7,12 @@
 #include "ui/advanced_options_layout.h"
 #include "ui/frm_varnel_design.h"
 #include "ui/frm_varnel_events.h"
-#include "platform/window_text.h"
+#include "platform/system_text.h"
 
 #include <commctrl.h>
 
 #include <array>
-#include <cstdlib>
+#include <utility>
 
 namespace design = frm_varnel_design;
 
@@ -49,17 +49,16 @@ void Place(const FrmVarnel& form, const Control& control) {
     SetWindowPos(control.hwnd, nullptr, TwipsToPixels(control.rect.left, form.dpi),
                  TwipsToPixels(control.rect.top, form.dpi),
                  TwipsToPixels(control.rect.width, form.dpi),
-                 TwipsToPixels(control.rect.height, form.dpi),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+                 TwipsToPixels(control.rect.height, form.dpi), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void Create(FrmVarnel& form, Control& control, const char* className, const char* text,
-            DWORD style, int id, const TwipsRect& rect, DWORD exStyle = 0) {
+void Create(FrmVarnel& form, Control& control, const char* className, const char* text, DWORD style,
+            int id, const TwipsRect& rect, DWORD exStyle = 0) {
     control.rect = rect;
-    control.hwnd = CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style,
-                                   0, 0, 0, 0, form.hwnd,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                   GetModuleHandleA(nullptr), nullptr);
+    control.hwnd =
+        CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style,
+                        0, 0, 0, 0, form.hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                        GetModuleHandleA(nullptr), nullptr);
     SendMessageA(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(form.font.get()), FALSE);
     Place(form, control);
 }
@@ -72,6 +71,28 @@ void AddToolTip(FrmVarnel& form, const Control& control, const char* text) {
     tool.uId = reinterpret_cast<UINT_PTR>(control.hwnd);
     tool.lpszText = const_cast<char*>(text);
     SendMessageA(form.toolTip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+// A label that reaches into the control it names is clipped there, so it never covers the
+// control's edge; its rectangle stays as designed.
+void KeepLabelOffItsControl(const Control& label, const Control& control) {
+    RECT labelRect{};
+    RECT controlRect{};
+    RECT overlap{};
+    GetWindowRect(label.hwnd, &labelRect);
+    GetWindowRect(control.hwnd, &controlRect);
+    if (!IntersectRect(&overlap, &labelRect, &controlRect)) {
+        return;
+    }
+    OffsetRect(&overlap, -labelRect.left, -labelRect.top);
+    HRGN visible =
+        CreateRectRgn(0, 0, labelRect.right - labelRect.left, labelRect.bottom - labelRect.top);
+    HRGN covered = CreateRectRgn(overlap.left, overlap.top, overlap.right, overlap.bottom);
+    CombineRgn(visible, visible, covered, RGN_DIFF);
+    DeleteObject(covered);
+    if (!SetWindowRgn(label.hwnd, visible, FALSE)) {
+        DeleteObject(visible); // the window took no ownership
+    }
 }
 
 bool InFrame(const FrmVarnel& form, const Control& control) {
@@ -142,12 +163,9 @@ double OuterHeightTwips(const FrmVarnel& form) {
 // ---- layout ---------------------------------------------------------------------------------
 
 void ShowAdvancedOptions(FrmVarnel& form, bool show) {
-    const AdvancedOptionsGeometry now{OuterHeightTwips(form),
-                                      form.fraProfile.rect.top,
-                                      form.fraProfile.rect.height,
-                                      form.fraAdvOptions.rect.top,
-                                      form.fraAdvOptions.rect.height,
-                                      form.cmdLogon.rect.top,
+    const AdvancedOptionsGeometry now{OuterHeightTwips(form),         form.fraProfile.rect.top,
+                                      form.fraProfile.rect.height,    form.fraAdvOptions.rect.top,
+                                      form.fraAdvOptions.rect.height, form.cmdLogon.rect.top,
                                       form.cmdLogon.rect.height};
     const AdvancedOptionsPlacement placed = PlaceAdvancedOptions(now, show);
     if (show) {
@@ -213,8 +231,9 @@ void Form_Load(FrmVarnel& form) {
 
     const std::int16_t upper = LocationCount();
     for (std::int16_t row = 1; row <= upper; ++row) {
-        SendMessageA(form.cboMarket.hwnd, CB_ADDSTRING, 0,
-                     reinterpret_cast<LPARAM>(Locations[static_cast<std::size_t>(row)].Location.c_str()));
+        SendMessageA(
+            form.cboMarket.hwnd, CB_ADDSTRING, 0,
+            reinterpret_cast<LPARAM>(Locations[static_cast<std::size_t>(row)].Location.c_str()));
     }
     SendMessageA(form.cboMarket.hwnd, CB_ADDSTRING, 0,
                  reinterpret_cast<LPARAM>(design::kOtherLocation));
@@ -223,8 +242,7 @@ void Form_Load(FrmVarnel& form) {
     cboMarket_Click(form);
 
     // Setting the text sends EN_CHANGE, which runs txtEmailAlias_Change.
-    const char* userName = std::getenv("USERNAME");
-    SetWindowTextA(form.txtEmailAlias.hwnd, userName != nullptr ? userName : "");
+    SetWindowTextA(form.txtEmailAlias.hwnd, EnvironmentVariable("USERNAME").c_str());
 
     for (int index = 0; index < design::kOptionCount; ++index) {
         SetWindowTextA(form.OptAdvanced[index].hwnd, design::kOptionCaptions[index]);
@@ -274,15 +292,14 @@ void CreateControls(FrmVarnel& form) {
     const DWORD edit = WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL;
     Create(form, form.lblAlias, WC_STATICA, "&Email Alias:", label, IDC_LBL_ALIAS,
            design::lblAlias);
-    Create(form, form.txtEmailAlias, WC_EDITA, "", edit, IDC_TXT_EMAIL_ALIAS,
-           design::txtEmailAlias, WS_EX_CLIENTEDGE);
+    Create(form, form.txtEmailAlias, WC_EDITA, "", edit, IDC_TXT_EMAIL_ALIAS, design::txtEmailAlias,
+           WS_EX_CLIENTEDGE);
     Create(form, form.lblLocation, WC_STATICA, "&Location:", label, IDC_LBL_LOCATION,
            design::lblLocation);
     Create(form, form.cboMarket, WC_COMBOBOXA, "",
            CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, IDC_CBO_MARKET,
            design::cboMarket);
-    Create(form, form.lblServer, WC_STATICA, "&Server:", label, IDC_LBL_SERVER,
-           design::lblServer);
+    Create(form, form.lblServer, WC_STATICA, "&Server:", label, IDC_LBL_SERVER, design::lblServer);
     Create(form, form.txtServer, WC_EDITA, "", edit, IDC_TXT_SERVER, design::txtServer,
            WS_EX_CLIENTEDGE);
     for (int index = 0; index < design::kOptionCount; ++index) {
@@ -292,33 +309,46 @@ void CreateControls(FrmVarnel& form) {
     }
     Create(form, form.cmdLogon, WC_BUTTONA, "Launch &Outlook",
            BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, IDC_CMD_LOGON, design::cmdLogon);
-    Create(form, form.cmdCancel, WC_BUTTONA, "E&xit", BS_PUSHBUTTON | WS_TABSTOP,
-           IDC_CMD_CANCEL, design::cmdCancel);
+    Create(form, form.cmdCancel, WC_BUTTONA, "E&xit", BS_PUSHBUTTON | WS_TABSTOP, IDC_CMD_CANCEL,
+           design::cmdCancel);
     Create(form, form.fraProfile, WC_BUTTONA, "Email Profile Information", BS_GROUPBOX,
            IDC_FRA_PROFILE, design::fraProfile);
-    Create(form, form.fraAdvOptions, WC_BUTTONA, "Advanced Outlook Startup Options",
-           BS_GROUPBOX, IDC_FRA_ADV_OPTIONS, design::fraAdvOptions);
+    Create(form, form.fraAdvOptions, WC_BUTTONA, "Advanced Outlook Startup Options", BS_GROUPBOX,
+           IDC_FRA_ADV_OPTIONS, design::fraAdvOptions);
     for (const Control* frame : {&form.fraProfile, &form.fraAdvOptions}) {
         SetWindowPos(frame->hwnd, HWND_BOTTOM, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
 
-    // The closed list's height follows its font; make it the height of the design.
-    RECT closed{};
-    GetWindowRect(form.cboMarket.hwnd, &closed);
-    const int wanted = TwipsToPixels(design::cboMarket.height, form.dpi);
-    const LRESULT item = SendMessageA(form.cboMarket.hwnd, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-    if (item != CB_ERR) {
-        SendMessageA(form.cboMarket.hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
-                     item + wanted - (closed.bottom - closed.top));
+    for (auto [label, control] : {std::pair{&form.lblAlias, &form.txtEmailAlias},
+                                  std::pair{&form.lblLocation, &form.cboMarket},
+                                  std::pair{&form.lblServer, &form.txtServer}}) {
+        KeepLabelOffItsControl(*label, *control);
     }
-    // The drop-down part needs room below the closed list.
-    SetWindowPos(form.cboMarket.hwnd, nullptr, 0, 0, TwipsToPixels(design::cboMarket.width, form.dpi),
-                 wanted * 8, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-    form.toolTip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                   form.hwnd, nullptr, GetModuleHandleA(nullptr), nullptr);
+    // The closed list's height follows its font; make it the height of the design. The
+    // drop-down part gets room for eight entries below it.
+    const int wanted = TwipsToPixels(design::cboMarket.height, form.dpi);
+    SetWindowPos(form.cboMarket.hwnd, nullptr, 0, 0,
+                 TwipsToPixels(design::cboMarket.width, form.dpi), wanted * 8,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        RECT closed{};
+        GetWindowRect(form.cboMarket.hwnd, &closed);
+        const LRESULT item =
+            SendMessageA(form.cboMarket.hwnd, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+        const int difference = wanted - (closed.bottom - closed.top);
+        if (difference == 0 || item == CB_ERR) {
+            break;
+        }
+        SendMessageA(form.cboMarket.hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
+                     item + difference);
+    }
+
+    form.toolTip =
+        CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, form.hwnd,
+                        nullptr, GetModuleHandleA(nullptr), nullptr);
     AddToolTip(form, form.txtEmailAlias, "Enter your Email Alias");
     AddToolTip(form, form.cboMarket, "Select your Location");
     AddToolTip(form, form.txtServer, "Enter Server Name");
@@ -344,6 +374,21 @@ void Centre(HWND window) {
     SetWindowPos(window, nullptr, work.left + (work.right - work.left - width) / 2,
                  work.top + (work.bottom - work.top - height) / 2, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// As a dialog does: the focus moves to a given control, or to the next or previous tab stop.
+// Label mnemonics arrive this way, first naming the label, then asking for the next control.
+void MoveFocus(HWND window, WPARAM target, LPARAM byHandle) {
+    HWND next = LOWORD(byHandle) != 0
+                    ? reinterpret_cast<HWND>(target)
+                    : GetNextDlgTabItem(window, GetFocus(), target != 0 ? TRUE : FALSE);
+    if (next == nullptr) {
+        return;
+    }
+    if (SendMessageA(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) {
+        SendMessageA(next, EM_SETSEL, 0, -1);
+    }
+    SetFocus(next);
 }
 
 bool IsEnabledControl(HWND control) {
@@ -423,6 +468,9 @@ LRESULT CALLBACK FrmVarnelProc(HWND window, UINT message, WPARAM wParam, LPARAM 
             return 0;
         }
         break;
+    case WM_NEXTDLGCTL:
+        MoveFocus(window, wParam, lParam);
+        return 0;
     case DM_GETDEFID:
         return MAKELRESULT(IDC_CMD_LOGON, DC_HASDEFID);
     case WM_SETCURSOR:
@@ -478,7 +526,8 @@ HWND CreateFrmVarnel() {
         return nullptr;
     }
     auto* form = new FrmVarnel;
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    // No WS_CLIPCHILDREN: the frames are drawn over the window's own background.
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINMENU));
     HWND window = CreateWindowExA(WS_EX_CONTROLPARENT, kFrmVarnelClassName, VARNEL_TITLE, style,
                                   CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, menu,

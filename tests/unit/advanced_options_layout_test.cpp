@@ -74,8 +74,7 @@ TEST(AdvancedOptions, KeepsTheBottomMarginOfAResizedWindow) {
 TEST(AdvancedOptions, FractionalHeightsRoundHalfToEven) {
     // At 144 dpi a pixel is 10 twips; an outer height of 4680.5 twips leaves a bottom margin
     // of 825.5, which rounds to 826 (even), not 825.
-    const AdvancedOptionsPlacement hidden =
-        PlaceAdvancedOptions(DesignWith(4680.5, 3480), false);
+    const AdvancedOptionsPlacement hidden = PlaceAdvancedOptions(DesignWith(4680.5, 3480), false);
     EXPECT_EQ(hidden.windowOuterHeight, 375 + 2040 + 826);
     const AdvancedOptionsPlacement odd = PlaceAdvancedOptions(DesignWith(4679.5, 3480), false);
     EXPECT_EQ(odd.windowOuterHeight, 375 + 2040 + 824);

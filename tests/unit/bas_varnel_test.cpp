@@ -57,8 +57,7 @@ TEST_F(Catalogue, LoadingStartsTheManualRowEmpty) {
 }
 
 TEST_F(Catalogue, LongValuesAreCutAndEmptyValuesStayEmpty) {
-    files.Add(IniPath,
-              {{"Locations", "Long", std::string(130, 's')}, {"Locations", "Blank", ""}});
+    files.Add(IniPath, {{"Locations", "Long", std::string(130, 's')}, {"Locations", "Blank", ""}});
     ASSERT_EQ(LoadLocations(files.Service()), 2);
     EXPECT_EQ(ServerForLocation(0), std::string(127, 's'));
     EXPECT_EQ(ServerForLocation(1), "");

@@ -28,8 +28,8 @@ class FakeProfileFiles {
     int calls = 0;
 
     ProfileStringService Service() {
-        return [this](const char* section, const char* key, const char* defaultText,
-                      char* buffer, std::uint32_t size, const char* file) -> std::uint32_t {
+        return [this](const char* section, const char* key, const char* defaultText, char* buffer,
+                      std::uint32_t size, const char* file) -> std::uint32_t {
             ++calls;
             if (size == 0) {
                 return 0;

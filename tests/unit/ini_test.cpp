@@ -16,8 +16,7 @@ TEST(SplitNameList, TakesEveryNameThatEndsInANull) {
 }
 
 TEST(SplitNameList, DropsANameCutByTheBuffer) {
-    EXPECT_EQ(SplitNameList("first\0second\0thi"s),
-              (std::vector<std::string>{"first", "second"}));
+    EXPECT_EQ(SplitNameList("first\0second\0thi"s), (std::vector<std::string>{"first", "second"}));
     EXPECT_TRUE(SplitNameList("cut").empty());
 }
 
@@ -30,8 +29,7 @@ TEST(ReadIniValue, ReturnsTheValueOrExactlyTheDefault) {
     files.Add(kFile, {{"Locations", "London", "LONMX01"}});
     EXPECT_EQ(ReadIniValue(files.Service(), "Locations", "London", "x", 128, kFile), "LONMX01");
     EXPECT_EQ(ReadIniValue(files.Service(), "locations", "LONDON", "x", 128, kFile), "LONMX01");
-    EXPECT_EQ(ReadIniValue(files.Service(), "Locations", "Paris", " dflt ", 128, kFile),
-              " dflt ");
+    EXPECT_EQ(ReadIniValue(files.Service(), "Locations", "Paris", " dflt ", 128, kFile), " dflt ");
     EXPECT_EQ(ReadIniValue(files.Service(), "Locations", "London", "", 128, "missing.ini"), "");
 }
 
@@ -51,9 +49,8 @@ TEST(ReadIniValue, NeverTrustsACountBeyondTheBuffer) {
     };
     EXPECT_EQ(ReadIniValue(liar, "S", "k", "", 8, kFile).size(), 0u);
     const ProfileStringService tooMany = [](const char*, const char*, const char*, char*,
-                                            std::uint32_t, const char*) -> std::uint32_t {
-        return 300;
-    };
+                                            std::uint32_t,
+                                            const char*) -> std::uint32_t { return 300; };
     EXPECT_EQ(ReadIniValue(tooMany, "S", "k", "", 8, kFile), std::string(8, ' '));
 }
 

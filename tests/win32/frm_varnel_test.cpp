@@ -1,0 +1,352 @@
+// The main window, driven in-process through real messages: its load, the location list and
+// the server box, the alias, the advanced panel, the keyboard and the ways to close it.
+#include "launcher/bas_varnel.h"
+#include "platform/message_pump.h"
+#include "resources/resource_ids.h"
+#include "support/test_support.h"
+#include "ui/frm_varnel.h"
+#include "ui/frm_varnel_design.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+namespace design = frm_varnel_design;
+using test_support::PumpFor;
+
+std::string Text(HWND window) {
+    char buffer[512] = {};
+    GetWindowTextA(window, buffer, sizeof buffer);
+    return buffer;
+}
+
+// A control's rectangle in pixels relative to the main window's client area.
+RECT ClientRect(HWND form, int id) {
+    RECT rect{};
+    GetWindowRect(GetDlgItem(form, id), &rect);
+    MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+void ExpectAt(HWND form, int id, const TwipsRect& twips) {
+    const RECT rect = ClientRect(form, id);
+    EXPECT_EQ(rect.left, twips.left / 15) << "control " << id;
+    EXPECT_EQ(rect.top, twips.top / 15) << "control " << id;
+    EXPECT_EQ(rect.right - rect.left, twips.width / 15) << "control " << id;
+    EXPECT_EQ(rect.bottom - rect.top, twips.height / 15) << "control " << id;
+}
+
+// Counts the change notifications the server box sends, to see the cascade run once.
+int serverChanges = 0;
+WNDPROC formProc = nullptr;
+LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND && LOWORD(wParam) == IDC_TXT_SERVER && HIWORD(wParam) == EN_CHANGE) {
+        ++serverChanges;
+    }
+    return CallWindowProcA(formProc, window, message, wParam, lParam);
+}
+
+class MainWindow : public ::testing::Test {
+  protected:
+    void Open(const std::vector<LocationEntry>& rows, const char* userName = "jdoe") {
+        Locations.assign(1, LocationEntry{});
+        for (const LocationEntry& row : rows) {
+            Locations.push_back(row);
+        }
+        SetEnvironmentVariableA("USERNAME", userName);
+        form = CreateFrmVarnel();
+        ASSERT_NE(form, nullptr);
+        ShowWindow(form, SW_SHOWNORMAL);
+        SetForegroundWindow(form);
+        PumpFor(50);
+    }
+    void TearDown() override {
+        if (form != nullptr && IsWindow(form)) {
+            DestroyWindow(form);
+        }
+        PumpFor(10);
+        ClearQuitRequest();
+    }
+    HWND Item(int id) const { return GetDlgItem(form, id); }
+    // The user moves the list's selection with the keyboard, as with the arrow keys.
+    void PressInList(WPARAM key) {
+        SendMessageA(Item(IDC_CBO_MARKET), WM_KEYDOWN, key, 0);
+        PumpFor(10);
+    }
+    void TypeInto(int id, const std::string& text) {
+        SendMessageA(Item(id), EM_SETSEL, 0x7fff, 0x7fff); // after what is there
+        for (char c : text) {
+            SendMessageA(Item(id), WM_CHAR, static_cast<unsigned char>(c), 1);
+        }
+    }
+    // A key pressed while the window is active goes through the program's message handling.
+    void Press(WPARAM key, bool alt = false) {
+        HWND target = GetFocus();
+        if (alt) {
+            PostMessageA(target, WM_SYSCHAR, key, 1 | (1 << 29));
+        } else {
+            PostMessageA(target, WM_KEYDOWN, key, 1);
+            PostMessageA(target, WM_KEYUP, key, 1 | (3u << 30));
+        }
+        PumpFor(20);
+    }
+    std::string ListText(int index) const {
+        char buffer[256] = {};
+        SendMessageA(Item(IDC_CBO_MARKET), CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(buffer));
+        return buffer;
+    }
+    HWND form = nullptr;
+};
+
+const std::vector<LocationEntry> kThree = {
+    {"London", "LONMX01"}, {"Paris", "PARMX02"}, {"Oslo", "OSLMX01"}};
+
+TEST_F(MainWindow, LoadsTheLocationsWithTheFirstSelected) {
+    Open(kThree);
+    EXPECT_EQ(Text(form), "Varnel");
+    HWND list = Item(IDC_CBO_MARKET);
+    ASSERT_EQ(SendMessageA(list, CB_GETCOUNT, 0, 0), 4);
+    EXPECT_EQ(ListText(0), "London");
+    EXPECT_EQ(ListText(1), "Paris");
+    EXPECT_EQ(ListText(2), "Oslo");
+    EXPECT_EQ(ListText(3), "[Other]");
+    EXPECT_EQ(SendMessageA(list, CB_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(Text(Item(IDC_TXT_SERVER)), "LONMX01");
+    EXPECT_FALSE(IsWindowEnabled(Item(IDC_TXT_SERVER)));
+    EXPECT_FALSE(IsWindowEnabled(Item(IDC_LBL_SERVER)));
+    EXPECT_EQ(Text(Item(IDC_TXT_EMAIL_ALIAS)), "jdoe");
+    EXPECT_EQ(EmailAlias, "jdoe");
+    EXPECT_EQ(ServerForLocation(-1), "") << "a catalogue server never reaches the manual row";
+    EXPECT_EQ(GetFocus(), Item(IDC_TXT_EMAIL_ALIAS));
+}
+
+TEST_F(MainWindow, AnEmptyCatalogueOffersOnlyOtherWithAnOpenServerBox) {
+    Open({}, "");
+    HWND list = Item(IDC_CBO_MARKET);
+    ASSERT_EQ(SendMessageA(list, CB_GETCOUNT, 0, 0), 1);
+    EXPECT_EQ(ListText(0), "[Other]");
+    EXPECT_EQ(SendMessageA(list, CB_GETCURSEL, 0, 0), 0);
+    EXPECT_TRUE(IsWindowEnabled(Item(IDC_TXT_SERVER)));
+    EXPECT_TRUE(IsWindowEnabled(Item(IDC_LBL_SERVER)));
+    EXPECT_EQ(Text(Item(IDC_TXT_SERVER)), "");
+    EXPECT_EQ(Text(Item(IDC_TXT_EMAIL_ALIAS)), "");
+    EXPECT_EQ(EmailAlias, "");
+}
+
+TEST_F(MainWindow, TheSwitchButtonsAndTheHiddenPanel) {
+    Open(kThree);
+    const char* captions[] = {"(none)", "/cleanfreebusy",  "/cleanschedplus",
+                              "",       "/cleanreminders", "/resetfolders"};
+    for (int i = 0; i < 6; ++i) {
+        HWND option = Item(IDC_OPT_ADVANCED_0 + i);
+        EXPECT_EQ(Text(option), captions[i]);
+        EXPECT_EQ(SendMessageA(option, BM_GETCHECK, 0, 0), i == 0 ? BST_CHECKED : BST_UNCHECKED);
+        EXPECT_FALSE(IsWindowVisible(option)) << "the panel is hidden at start";
+    }
+    EXPECT_FALSE(IsWindowEnabled(Item(IDC_OPT_ADVANCED_0 + 3)));
+    EXPECT_FALSE(IsWindowVisible(Item(IDC_FRA_ADV_OPTIONS)));
+    EXPECT_FALSE(IsWindowEnabled(Item(IDC_FRA_ADV_OPTIONS)));
+    EXPECT_EQ(GetMenuState(GetMenu(form), IDM_VIEW_ADVANCED_OPTIONS, MF_BYCOMMAND) & MF_CHECKED,
+              0u);
+}
+
+TEST_F(MainWindow, ControlsStandWhereTheDesignPutsThem) {
+    Open(kThree);
+    RECT client{};
+    GetClientRect(form, &client);
+    EXPECT_EQ(client.right, design::kClientWidth / 15);
+    EXPECT_EQ(client.bottom, (design::kClientHeight - 1440) / 15);
+    ExpectAt(form, IDC_FRA_PROFILE, design::fraProfile);
+    ExpectAt(form, IDC_LBL_ALIAS, design::lblAlias);
+    ExpectAt(form, IDC_TXT_EMAIL_ALIAS, design::txtEmailAlias);
+    ExpectAt(form, IDC_LBL_LOCATION, design::lblLocation);
+    ExpectAt(form, IDC_CBO_MARKET, design::cboMarket);
+    ExpectAt(form, IDC_LBL_SERVER, design::lblServer);
+    ExpectAt(form, IDC_TXT_SERVER, design::txtServer);
+    ExpectAt(form, IDC_FRA_ADV_OPTIONS, design::fraAdvOptions);
+    for (int i = 0; i < 6; ++i) {
+        ExpectAt(form, IDC_OPT_ADVANCED_0 + i, design::OptAdvanced(i));
+    }
+    ExpectAt(form, IDC_CMD_LOGON, {120, 2040, 2775, 375});
+    ExpectAt(form, IDC_CMD_CANCEL, {3000, 2040, 1215, 375});
+    const LONG style = GetWindowLongA(form, GWL_STYLE);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_NE(SendMessageA(form, WM_GETICON, ICON_BIG, 0) != 0 ||
+                  GetClassLongPtrA(form, GCLP_HICON) != 0,
+              0);
+}
+
+TEST_F(MainWindow, OpensCentredOnTheWorkArea) {
+    Open(kThree);
+    RECT work{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    RECT outer{};
+    GetWindowRect(form, &outer);
+    EXPECT_LE(std::abs((outer.left + outer.right) - (work.left + work.right)), 1);
+    EXPECT_LE(std::abs((outer.top + outer.bottom) - (work.top + work.bottom)), 1);
+}
+
+TEST_F(MainWindow, TheAdvancedPanelTogglesAndRestoresTheHeightExactly) {
+    Open(kThree);
+    RECT before{};
+    GetWindowRect(form, &before);
+    SendMessageA(form, WM_COMMAND, IDM_VIEW_ADVANCED_OPTIONS, 0);
+    EXPECT_NE(GetMenuState(GetMenu(form), IDM_VIEW_ADVANCED_OPTIONS, MF_BYCOMMAND) & MF_CHECKED,
+              0u);
+    EXPECT_TRUE(IsWindowVisible(Item(IDC_FRA_ADV_OPTIONS)));
+    EXPECT_TRUE(IsWindowVisible(Item(IDC_OPT_ADVANCED_0 + 5)));
+    EXPECT_FALSE(IsWindowVisible(Item(IDC_OPT_ADVANCED_0 + 3))) << "the blank slot stays hidden";
+    EXPECT_FALSE(IsWindowEnabled(Item(IDC_OPT_ADVANCED_0 + 3)));
+    ExpectAt(form, IDC_CMD_LOGON, design::cmdLogon);
+    ExpectAt(form, IDC_CMD_CANCEL, design::cmdCancel);
+    RECT shown{};
+    GetWindowRect(form, &shown);
+    EXPECT_EQ((shown.bottom - shown.top) - (before.bottom - before.top), 1440 / 15);
+    RECT client{};
+    GetClientRect(form, &client);
+    EXPECT_EQ(client.bottom, design::kClientHeight / 15);
+
+    SendMessageA(form, WM_COMMAND, IDM_VIEW_ADVANCED_OPTIONS, 0);
+    RECT after{};
+    GetWindowRect(form, &after);
+    EXPECT_EQ(after.bottom - after.top, before.bottom - before.top);
+    ExpectAt(form, IDC_CMD_LOGON, {120, 2040, 2775, 375});
+    EXPECT_FALSE(IsWindowVisible(Item(IDC_OPT_ADVANCED_0)));
+}
+
+TEST_F(MainWindow, AChosenSwitchSurvivesHidingThePanel) {
+    Open(kThree);
+    SendMessageA(form, WM_COMMAND, IDM_VIEW_ADVANCED_OPTIONS, 0);
+    SendMessageA(Item(IDC_OPT_ADVANCED_0 + 5), BM_CLICK, 0, 0);
+    SendMessageA(form, WM_COMMAND, IDM_VIEW_ADVANCED_OPTIONS, 0);
+    EXPECT_TRUE(FrmVarnel_OptionSelected(form, 5));
+    EXPECT_FALSE(FrmVarnel_OptionSelected(form, 0));
+    EXPECT_EQ(FrmVarnel_OptionCaption(form, 5), "/resetfolders");
+}
+
+TEST_F(MainWindow, TheServerTypedUnderOtherComesBack) {
+    Open(kThree);
+    PressInList(VK_END);
+    ASSERT_EQ(SendMessageA(Item(IDC_CBO_MARKET), CB_GETCURSEL, 0, 0), 3);
+    EXPECT_TRUE(IsWindowEnabled(Item(IDC_TXT_SERVER)));
+    EXPECT_EQ(Text(Item(IDC_TXT_SERVER)), "");
+    TypeInto(IDC_TXT_SERVER, "MYSERVER");
+    EXPECT_EQ(ServerForLocation(-1), "MYSERVER");
+    PressInList(VK_HOME);
+    EXPECT_EQ(Text(Item(IDC_TXT_SERVER)), "LONMX01");
+    EXPECT_FALSE(IsWindowEnabled(Item(IDC_TXT_SERVER)));
+    EXPECT_EQ(ServerForLocation(-1), "MYSERVER");
+    PressInList(VK_END);
+    EXPECT_EQ(Text(Item(IDC_TXT_SERVER)), "MYSERVER");
+    EXPECT_EQ(FrmVarnel_ServerText(form), "MYSERVER");
+}
+
+TEST_F(MainWindow, ASelectionRunsTheServerChangeOnce) {
+    Open(kThree);
+    formProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(form, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingProc)));
+    serverChanges = 0;
+    PressInList(VK_DOWN);
+    EXPECT_EQ(Text(Item(IDC_TXT_SERVER)), "PARMX02");
+    EXPECT_EQ(serverChanges, 1);
+    SetWindowLongPtrA(form, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(formProc));
+}
+
+TEST_F(MainWindow, OnlyALocationNamedExactlyOtherActsAsTheManualEntry) {
+    Open({{"[Other]", "FILESRV"}, {"[other]", "LOWSRV"}});
+    ASSERT_EQ(SendMessageA(Item(IDC_CBO_MARKET), CB_GETCOUNT, 0, 0), 3);
+    // Position 0 is the catalogue's "[Other]": the manual row's (empty) server shows.
+    EXPECT_TRUE(IsWindowEnabled(Item(IDC_TXT_SERVER)));
+    EXPECT_EQ(Text(Item(IDC_TXT_SERVER)), "");
+    TypeInto(IDC_TXT_SERVER, "TYPED");
+    PressInList(VK_DOWN);
+    EXPECT_FALSE(IsWindowEnabled(Item(IDC_TXT_SERVER)));
+    EXPECT_EQ(Text(Item(IDC_TXT_SERVER)), "LOWSRV");
+    PressInList(VK_END);
+    EXPECT_TRUE(IsWindowEnabled(Item(IDC_TXT_SERVER)));
+    EXPECT_EQ(Text(Item(IDC_TXT_SERVER)), "TYPED");
+}
+
+TEST_F(MainWindow, AnEmptyServerShowsAnEmptyDisabledBox) {
+    Open({{"Nowhere", ""}, {"London", "LONMX01"}});
+    EXPECT_EQ(Text(Item(IDC_TXT_SERVER)), "");
+    EXPECT_FALSE(IsWindowEnabled(Item(IDC_TXT_SERVER)));
+}
+
+TEST_F(MainWindow, TheAliasFollowsTheBoxWhole) {
+    Open(kThree);
+    TypeInto(IDC_TXT_EMAIL_ALIAS, " x ");
+    EXPECT_EQ(EmailAlias, "jdoe x ");
+    SetWindowTextA(Item(IDC_TXT_EMAIL_ALIAS), "");
+    EXPECT_EQ(EmailAlias, "");
+}
+
+TEST_F(MainWindow, TabFollowsTheDesignOrder) {
+    Open({});
+    SendMessageA(form, WM_COMMAND, IDM_VIEW_ADVANCED_OPTIONS, 0);
+    SetFocus(Item(IDC_TXT_EMAIL_ALIAS));
+    const int order[] = {IDC_CBO_MARKET, IDC_TXT_SERVER, IDC_OPT_ADVANCED_0,
+                         IDC_CMD_LOGON,  IDC_CMD_CANCEL, IDC_TXT_EMAIL_ALIAS};
+    for (int id : order) {
+        Press(VK_TAB);
+        EXPECT_EQ(GetFocus(), Item(id)) << "expected control " << id;
+    }
+}
+
+TEST_F(MainWindow, TabSkipsTheLockedServerBoxAndTheHiddenPanel) {
+    Open(kThree);
+    SetFocus(Item(IDC_TXT_EMAIL_ALIAS));
+    Press(VK_TAB);
+    EXPECT_EQ(GetFocus(), Item(IDC_CBO_MARKET));
+    Press(VK_TAB);
+    EXPECT_EQ(GetFocus(), Item(IDC_CMD_LOGON));
+}
+
+TEST_F(MainWindow, LabelMnemonicsMoveToTheirControls) {
+    Open({});
+    SetFocus(Item(IDC_CMD_LOGON));
+    Press('l', true);
+    EXPECT_EQ(GetFocus(), Item(IDC_CBO_MARKET));
+    Press('s', true);
+    EXPECT_EQ(GetFocus(), Item(IDC_TXT_SERVER));
+    Press('e', true);
+    EXPECT_EQ(GetFocus(), Item(IDC_TXT_EMAIL_ALIAS));
+}
+
+TEST_F(MainWindow, EscEndsTheProgramWithoutClosingTheWindow) {
+    Open(kThree);
+    SetFocus(Item(IDC_TXT_EMAIL_ALIAS));
+    Press(VK_ESCAPE);
+    EXPECT_TRUE(QuitRequested());
+    EXPECT_TRUE(IsWindow(form)) << "Exit ends the program without the window's close handling";
+}
+
+TEST_F(MainWindow, EscDoesNothingWhileTheExitButtonIsDisabled) {
+    Open(kThree);
+    EnableWindow(Item(IDC_CMD_CANCEL), FALSE);
+    SetFocus(Item(IDC_TXT_EMAIL_ALIAS));
+    Press(VK_ESCAPE);
+    EXPECT_FALSE(QuitRequested());
+}
+
+TEST_F(MainWindow, CloseBoxAltF4AndFileExitCloseWithoutAQuestion) {
+    for (int way = 0; way < 3; ++way) {
+        Open(kThree);
+        if (way == 0) {
+            PostMessageA(form, WM_CLOSE, 0, 0);
+        } else if (way == 1) {
+            PostMessageA(form, WM_SYSCOMMAND, SC_CLOSE, 0);
+        } else {
+            PostMessageA(form, WM_COMMAND, IDM_FILE_EXIT, 0);
+        }
+        PumpFor(50);
+        EXPECT_FALSE(IsWindow(form)) << "way " << way;
+        EXPECT_TRUE(QuitRequested()) << "way " << way;
+        ClearQuitRequest();
+    }
+}
+
+} // namespace
