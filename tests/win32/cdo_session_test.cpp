@@ -1,0 +1,239 @@
+// The CDO session adapter against the stand-in "MAPI.Session" registered in the test prefix.
+// The stand-in journals every call it receives, so these tests check what went over COM.
+
+#include "launcher/cdo_session.h"
+
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+constexpr const char* kSessionInterfaceText = "{3FA7DEA8-6438-101B-ACC1-00AA00423326}";
+
+// A stand-in configuration and its journal in a scratch folder. While it lives, every session
+// object created in this process reads it (through VARNEL_CDO_CONFIG).
+class StandIn {
+  public:
+    explicit StandIn(const std::string& sessionKeys = {},
+                     const std::string& mailboxes = "MAIL01=jdoe,asmith\r\n") {
+        test_support::WriteFile(folder_.File("cdo.ini"), "[Session]\r\nJournal=" + JournalPath() +
+                                                             "\r\n" + sessionKeys +
+                                                             "\r\n[Mailboxes]\r\n" + mailboxes);
+        SetEnvironmentVariableA("VARNEL_CDO_CONFIG", folder_.File("cdo.ini").c_str());
+    }
+    ~StandIn() { SetEnvironmentVariableA("VARNEL_CDO_CONFIG", nullptr); }
+    StandIn(const StandIn&) = delete;
+    StandIn& operator=(const StandIn&) = delete;
+
+    // The journal's events in order, each "<event> <detail>" without its time stamp.
+    Lines Journal() const {
+        Lines events;
+        std::istringstream lines(test_support::ReadFile(JournalPath()));
+        std::string line;
+        while (std::getline(lines, line)) {
+            const auto space = line.find(' ');
+            events.push_back(space == std::string::npos ? std::string() : line.substr(space + 1));
+        }
+        return events;
+    }
+    long Count(const std::string& event) const {
+        const Lines events = Journal();
+        return std::count(events.begin(), events.end(), event);
+    }
+    // The last event, or empty text when there is none.
+    std::string Last() const {
+        const Lines events = Journal();
+        return events.empty() ? std::string() : events.back();
+    }
+    // The detail of the first event that starts with `prefix`, or nullopt.
+    std::optional<std::string> Find(const std::string& prefix) const {
+        for (const std::string& event : Journal()) {
+            if (event.compare(0, prefix.size(), prefix) == 0) {
+                return event.substr(prefix.size());
+            }
+        }
+        return std::nullopt;
+    }
+
+  private:
+    std::string JournalPath() const { return folder_.File("cdo.journal"); }
+
+    test_support::ScratchFolder folder_;
+};
+
+TEST(CdoSession, IsCreatedByProgIdAndAskedForTheSessionInterface) {
+    StandIn standIn;
+    auto session = CreateCdoSession();
+    ASSERT_NE(session, nullptr);
+    const Lines events = standIn.Journal();
+    ASSERT_GE(events.size(), 2u);
+    EXPECT_EQ(events[0], "create");
+    EXPECT_EQ(standIn.Count(std::string("QueryInterface ") + kSessionInterfaceText), 1);
+    session.reset();
+    EXPECT_EQ(standIn.Last(), "release");
+}
+
+TEST(CdoSession, LogonSendsTheProfileInformationAsItsOnlyNamedArgument) {
+    StandIn standIn;
+    auto session = CreateCdoSession();
+    ASSERT_NE(session, nullptr);
+    EXPECT_TRUE(session->Logon(" MAIL01 \njdoe  "));
+    // The stand-in writes the line feed as "\n" and takes positional arguments as a fault.
+    EXPECT_EQ(standIn.Count("Logon args=1 named=6 ProfileInfo= MAIL01 \\njdoe  "), 1);
+    EXPECT_FALSE(standIn.Find("Logon rejected").has_value());
+}
+
+TEST(CdoSession, TheAddressIsReadByNameFromTheCurrentUser) {
+    StandIn standIn;
+    auto session = CreateCdoSession();
+    ASSERT_NE(session, nullptr);
+    ASSERT_TRUE(session->Logon("MAIL01\njdoe"));
+    const std::optional<std::string> address = session->CurrentUserAddress();
+    ASSERT_TRUE(address);
+    EXPECT_NE(*address, "Unknown");
+    EXPECT_EQ(standIn.Find("Address -> "), *address);
+    EXPECT_EQ(standIn.Count("CurrentUser"), 1);
+    EXPECT_EQ(standIn.Count("GetIDsOfNames Address"), 1);
+    // The CurrentUser object is let go as soon as its address is read.
+    EXPECT_EQ(standIn.Count("release-addressentry"), 1);
+}
+
+TEST(CdoSession, AnAliasTheServerDoesNotKnowGivesUnknown) {
+    StandIn standIn;
+    auto session = CreateCdoSession();
+    ASSERT_NE(session, nullptr);
+    ASSERT_TRUE(session->Logon("MAIL01\nnobody"));
+    EXPECT_EQ(session->CurrentUserAddress(), std::optional<std::string>("Unknown"));
+    EXPECT_EQ(standIn.Count("release-addressentry"), 1);
+}
+
+TEST(CdoSession, NameAndLogoff) {
+    StandIn standIn("ProfileName=Roaming Profile 7\r\n");
+    auto session = CreateCdoSession();
+    ASSERT_NE(session, nullptr);
+    ASSERT_TRUE(session->Logon("MAIL01\njdoe"));
+    EXPECT_EQ(session->Name(), std::optional<std::string>("Roaming Profile 7"));
+    EXPECT_TRUE(session->Logoff());
+    EXPECT_EQ(standIn.Count("Logoff"), 1);
+    session.reset();
+    EXPECT_EQ(standIn.Last(), "release");
+}
+
+// Text goes both ways in the ANSI code page, so its characters beyond ASCII survive the trip.
+TEST(CdoSession, AnsiTextSurvivesTheRoundTrip) {
+    const std::string name = "Profil J\xF6rg \xC5sa";
+    StandIn standIn("ProfileName=" + name + "\r\n", "MAIL01=j\xF6rg\r\n");
+    auto session = CreateCdoSession();
+    ASSERT_NE(session, nullptr);
+    ASSERT_TRUE(session->Logon("MAIL01\nj\xF6rg"));
+    EXPECT_EQ(standIn.Count("Logon args=1 named=6 ProfileInfo=MAIL01\\nj\xF6rg"), 1);
+    const auto address = session->CurrentUserAddress();
+    ASSERT_TRUE(address);
+    EXPECT_NE(*address, "Unknown") << "the alias reached the stand-in altered";
+    EXPECT_EQ(session->Name(), std::optional<std::string>(name));
+}
+
+TEST(CdoSession, CreationFailureGivesNoSession) {
+    StandIn standIn("Fail=Create\r\nFailCode=0x80040111\r\n");
+    EXPECT_EQ(CreateCdoSession(), nullptr);
+    EXPECT_EQ(standIn.Count("fail Create 0x80040111"), 1);
+}
+
+// Each injected failure reaches the launch as the failure of that one call, and the session
+// is still released at the end.
+TEST(CdoSession, EachFailingCallIsReportedAsFailed) {
+    struct Case {
+        const char* call;
+        bool logon, address, name, logoff;
+        long userObjects; // CurrentUser objects the stand-in hands out
+    };
+    const Case cases[] = {
+        {"Logon", false, true, true, true, 1},   {"CurrentUser", true, false, true, true, 0},
+        {"Address", true, false, true, true, 1}, {"Name", true, true, false, true, 1},
+        {"Logoff", true, true, true, false, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.call);
+        StandIn standIn(std::string("Fail=") + c.call + "\r\nFailCode=0x80040111\r\n");
+        auto session = CreateCdoSession();
+        ASSERT_NE(session, nullptr);
+        EXPECT_EQ(session->Logon("MAIL01\njdoe"), c.logon);
+        EXPECT_EQ(session->CurrentUserAddress().has_value(), c.address);
+        EXPECT_EQ(session->Name().has_value(), c.name);
+        EXPECT_EQ(session->Logoff(), c.logoff);
+        EXPECT_EQ(standIn.Count(std::string("fail ") + c.call + " 0x80040111"), 1);
+        session.reset();
+        EXPECT_EQ(standIn.Last(), "release");
+        // A CurrentUser object handed out is always given back.
+        EXPECT_EQ(standIn.Count("release-addressentry"), c.userObjects);
+    }
+}
+
+// The launch with the real adapter: what the CDO library sees, in order.
+class RecordingWindow : public LaunchWindow {
+  public:
+    bool Exists() override { return true; }
+    std::optional<std::string> ServerText() override { return "MAIL01"; }
+    std::optional<std::string> StartupSwitch() override { return "/resetfolders"; }
+    void SetHourglass(bool) override {}
+    void ShowWarning(const std::string& text) override { warnings.push_back(text); }
+    void DisableLaunchButtons() override {}
+    void EnableLaunchButtons() override {}
+
+    std::vector<std::string> warnings;
+};
+
+class CdoServices : public LaunchServices {
+  public:
+    std::unique_ptr<CdoSession> CreateSession() override { return CreateCdoSession(); }
+    bool IsOutlookRunning() override { return false; }
+    std::string GetOutlookPath() override { return "C:\\Office\\OUTLOOK.EXE"; }
+    bool RunAndWait(const std::string& commandLine) override {
+        commandLines.push_back(commandLine);
+        return true;
+    }
+
+    std::vector<std::string> commandLines;
+};
+
+TEST(CdoLaunch, LogsOnStartsOutlookOnTheReportedProfileAndLogsOff) {
+    StandIn standIn("ProfileName=Roaming jdoe\r\n");
+    RecordingWindow window;
+    CdoServices services;
+    cmdLogon_Click(window, services, "jdoe");
+    EXPECT_TRUE(window.warnings.empty());
+    EXPECT_EQ(services.commandLines,
+              Lines{"C:\\Office\\OUTLOOK.EXE /resetfolders /profile Roaming jdoe"});
+
+    Lines calls;
+    for (const std::string& event : standIn.Journal()) {
+        if (event.rfind("QueryInterface", 0) != 0) {
+            calls.push_back(event.substr(0, event.find(" -> ")));
+        }
+    }
+    EXPECT_EQ(calls, (Lines{"create", "Logon args=1 named=6 ProfileInfo=MAIL01\\njdoe",
+                            "CurrentUser", "GetIDsOfNames Address", "Address",
+                            "release-addressentry", "Name", "Logoff", "release"}));
+}
+
+TEST(CdoLaunch, AnUnknownMailboxIsReportedAndTheSessionStillEnds) {
+    StandIn standIn;
+    RecordingWindow window;
+    CdoServices services;
+    cmdLogon_Click(window, services, "nobody");
+    EXPECT_EQ(window.warnings, Lines{kNoMapiSessionMessage});
+    EXPECT_TRUE(services.commandLines.empty());
+    EXPECT_EQ(standIn.Count("Logoff"), 1);
+    EXPECT_EQ(standIn.Last(), "release");
+}
+
+} // namespace

@@ -1,0 +1,102 @@
+#pragma once
+
+// What the launch tests share: the stand-ins' settings for one test (CDO settings file and
+// journal, Outlook's mode and journal), the registration of Outlook's open command, and the
+// message boxes a launch shows.
+
+#include "platform/win32_raii.h"
+#include "support/outlook_standin.h"
+#include "support/sandbox_journal.h"
+#include "support/test_support.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace launch_fixture {
+
+// The CDO stand-in's settings for sessions this process (and its children) create.
+class CdoSettings {
+  public:
+    explicit CdoSettings(const std::string& mailboxes = "LONMX01=jdoe,asmith",
+                         const std::string& fail = "", const std::string& profileName = "")
+        : journal_(folder_.File("cdo.journal")), file_(folder_.File("cdo.ini")) {
+        test_support::WriteFile(file_, "[Session]\r\nJournal=" + journal_ +
+                                           "\r\nProfileName=" + profileName + "\r\nFail=" + fail +
+                                           "\r\n[Mailboxes]\r\n" + mailboxes + "\r\n");
+        SetEnvironmentVariableA("VARNEL_CDO_CONFIG", file_.c_str());
+    }
+    ~CdoSettings() { SetEnvironmentVariableA("VARNEL_CDO_CONFIG", nullptr); }
+    CdoSettings(const CdoSettings&) = delete;
+    CdoSettings& operator=(const CdoSettings&) = delete;
+
+    std::vector<std::string> Calls() const {
+        return sandbox_journal::Texts(sandbox_journal::Read(journal_));
+    }
+    std::vector<sandbox_journal::Line> Lines() const { return sandbox_journal::Read(journal_); }
+    // The first line that is `call`, or `call` followed by its details; ticks 0 when none.
+    sandbox_journal::Line First(const std::string& call) const {
+        for (const sandbox_journal::Line& line : Lines()) {
+            if (line.text == call || line.text.rfind(call + " ", 0) == 0) {
+                return line;
+            }
+        }
+        return {};
+    }
+    bool Has(const std::string& call) const { return First(call).ticks != 0; }
+
+  private:
+    test_support::ScratchFolder folder_;
+    std::string journal_;
+    std::string file_;
+};
+
+// Sets Outlook's open command (HKLM\Software\Classes, which is what Wine reads as
+// HKEY_CLASSES_ROOT) for one test, or removes it, and puts back what was there.
+class OutlookRegistration {
+  public:
+    OutlookRegistration();
+    ~OutlookRegistration();
+    OutlookRegistration(const OutlookRegistration&) = delete;
+    OutlookRegistration& operator=(const OutlookRegistration&) = delete;
+
+    void Set(const std::string& command);
+    void Remove();
+
+  private:
+    bool had_ = false;
+    std::string saved_;
+};
+
+// The stand-in Outlook's registered command, as sandbox/prefix writes it.
+inline std::string StandInCommand() {
+    return "\"" + outlook_standin::ProgramPath() + "\" /select \"%1\"";
+}
+
+struct ShownMessage {
+    std::string title;
+    std::string text;
+    bool warningIcon = false;
+    bool onlyOk = false;
+};
+
+// Answers every message box of this process with OK, recording what it said, while alive.
+class MessageBoxAnswerer {
+  public:
+    MessageBoxAnswerer();
+    ~MessageBoxAnswerer();
+    MessageBoxAnswerer(const MessageBoxAnswerer&) = delete;
+    MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
+
+    const std::vector<ShownMessage>& Shown() const;
+};
+
+// Reads a message box of any process: title, text, whether it shows the warning icon and
+// only an OK button. Then presses OK.
+ShownMessage AnswerMessageBox(HWND box);
+
+// A message box (dialog class "#32770") owned by a thread of process `processId`, or nullptr.
+HWND FindMessageBox(DWORD processId);
+
+} // namespace launch_fixture

@@ -1,0 +1,107 @@
+#include "support/varnel_process.h"
+
+#include "ui/frm_varnel.h"
+
+namespace varnel_process {
+
+namespace {
+
+struct Search {
+    DWORD process;
+    const char* className;
+    HWND found;
+};
+
+BOOL CALLBACK FindOfProcess(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<Search*>(data);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (process == search->process && std::string(name) == search->className) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+HWND WindowOf(DWORD processId, const char* className) {
+    Search search{processId, className, nullptr};
+    EnumWindows(FindOfProcess, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string TextOf(HWND window) {
+    char buffer[512] = {};
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer),
+                        SMTO_ABORTIFHUNG, 5000, nullptr);
+    return buffer;
+}
+
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus != nullptr ? info.hwndFocus : window;
+}
+
+void Press(HWND target, WPARAM key) {
+    PostMessageA(target, WM_KEYDOWN, key, 1);
+    PostMessageA(target, WM_KEYUP, key, 1 | (3u << 30));
+}
+
+Varnel::Varnel(const std::string& ini) {
+    const std::string exe = folder_.File("varnel.exe");
+    CopyFileA(test_support::BuildPath("bin/varnel.exe").c_str(), exe.c_str(), FALSE);
+    if (!ini.empty()) {
+        test_support::WriteFile(folder_.File("varnel.ini"), ini);
+    }
+    std::string command = "\"" + exe + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       folder_.path().c_str(), &startup, &started)) {
+        process_.reset(started.hProcess);
+        CloseHandle(started.hThread);
+        id_ = started.dwProcessId;
+    }
+}
+
+Varnel::~Varnel() {
+    if (process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process_.get(), 1);
+        WaitForSingleObject(process_.get(), 5000);
+    }
+}
+
+HWND Varnel::MainWindow() {
+    if (!process_) {
+        return nullptr;
+    }
+    HWND main = nullptr;
+    test_support::PumpUntil(
+        [&] {
+            main = WindowOf(id_, kFrmVarnelClassName);
+            return main != nullptr && IsWindowVisible(main);
+        },
+        15000);
+    WaitForInputIdle(process_.get(), 5000);
+    return main != nullptr && IsWindowVisible(main) ? main : nullptr;
+}
+
+bool Varnel::WaitForExit(DWORD milliseconds) {
+    return process_ && test_support::PumpUntil(
+                           [&] { return WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0; },
+                           milliseconds);
+}
+
+DWORD Varnel::ExitCode() const {
+    DWORD code = 1;
+    GetExitCodeProcess(process_.get(), &code);
+    return code;
+}
+
+} // namespace varnel_process
