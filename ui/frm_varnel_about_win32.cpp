@@ -1,4 +1,8 @@
 #include "ui/frm_varnel_events.h"
 
-// Help > About... and F1; the About box arrives separately.
-void mnuHAbout_Click(HWND) {}
+#include "ui/frm_about.h"
+
+// Help > About... and F1: the About box, modally; returns when it has been closed.
+void mnuHAbout_Click(HWND frmVarnel) {
+    ShowFrmAboutModal(frmVarnel);
+}
