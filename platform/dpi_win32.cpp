@@ -5,9 +5,9 @@ namespace {
 // The per-monitor functions arrived with Windows 10; look them up so older systems still run.
 template <typename Fn> Fn User32Function(const char* name) {
     HMODULE user32 = GetModuleHandleA("user32.dll");
-    return user32 == nullptr ? nullptr
-                             : reinterpret_cast<Fn>(
-                                   reinterpret_cast<void*>(GetProcAddress(user32, name)));
+    return user32 == nullptr
+               ? nullptr
+               : reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(user32, name)));
 }
 
 } // namespace

@@ -11,7 +11,7 @@
 
 // The application title, shared by the main window, the message boxes and the About box.
 #define VARNEL_TITLE "Varnel"
-#define VARNEL_DESCRIPTION                                                                     \
-    "Varnel is used to dynamically create Microsoft Outlook profiles. It is perfect for the "  \
+#define VARNEL_DESCRIPTION                                                                         \
+    "Varnel is used to dynamically create Microsoft Outlook profiles. It is perfect for the "      \
     "roaming user."
 #define VARNEL_COPYRIGHT "Copyright (C) 2026 The Varnel Authors (example.org)"
