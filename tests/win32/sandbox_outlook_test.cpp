@@ -173,14 +173,20 @@ TEST_F(OutlookStandin, WindowModeShowsOutlooksWindowAfterTheDelayUntilClosed) {
     EXPECT_EQ("start " + child.commandLine(), start->text);
     EXPECT_EQ(nullptr, FindWindowA(kWindowClass, nullptr)) << "shown before its delay";
 
-    // The line is written once the window has been shown.
+    // The line is written right before the window is created.
     const auto shown = WaitForLine("window ");
     ASSERT_TRUE(shown);
     EXPECT_EQ("window Varnel Temp jdoe 7", shown->text);
     // The delay is counted from the start line (ticks are 100 ns); timers may round a little.
     EXPECT_GE(shown->ticks - start->ticks, (delayMs - 20) * 10000ull);
 
-    HWND window = FindWindowA(kWindowClass, nullptr);
+    HWND window = nullptr;
+    test_support::PumpUntil(
+        [&] {
+            return (window = FindWindowA(kWindowClass, nullptr)) != nullptr &&
+                   IsWindowVisible(window);
+        },
+        5000);
     ASSERT_NE(nullptr, window);
     char title[256] = {};
     GetWindowTextA(window, title, sizeof title);
