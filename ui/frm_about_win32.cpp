@@ -6,10 +6,13 @@
 #include "platform/system_text.h"
 #include "platform/win32_raii.h"
 #include "resources/resource_ids.h"
+#include "ui/design_font.h"
 #include "ui/frm_about_design.h"
 #include "ui/frm_about_layout.h"
 
 #include <commctrl.h>
+
+#include <utility>
 
 namespace design = frm_about_design;
 
@@ -41,13 +44,19 @@ COLORREF ColourOf(std::uint32_t rgb) {
 // ---- creation -------------------------------------------------------------------------------
 
 UniqueFont MakeFont(UINT dpi, int hundredthsOfPoint, int weight, bool underline) {
-    LOGFONTA face{};
-    face.lfHeight = -MulDiv(hundredthsOfPoint, static_cast<int>(dpi), 7200);
-    face.lfWeight = weight;
-    face.lfUnderline = underline ? TRUE : FALSE;
-    face.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynA(face.lfFaceName, design::kFontFace, LF_FACESIZE);
-    return UniqueFont(CreateFontIndirectA(&face));
+    return CreateDesignFont(design::kFontFace, hundredthsOfPoint, dpi, weight, underline);
+}
+
+void MakeFonts(FrmAbout& form) {
+    form.font = MakeFont(form.dpi, design::kStandardFontSize, FW_NORMAL, false);
+    form.titleFont = MakeFont(form.dpi, design::kTitleFontSize, FW_BOLD, false);
+    form.linkFont = MakeFont(form.dpi, design::kLinkFontSize, FW_NORMAL, true);
+}
+
+void Place(const FrmAbout& form, HWND control, const TwipsRect& rect) {
+    SetWindowPos(control, nullptr, TwipsToPixels(rect.left, form.dpi),
+                 TwipsToPixels(rect.top, form.dpi), TwipsToPixels(rect.width, form.dpi),
+                 TwipsToPixels(rect.height, form.dpi), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 HWND Create(const FrmAbout& form, const char* className, const char* text, DWORD style, int id,
@@ -72,9 +81,7 @@ void AddToolTip(const FrmAbout& form, HWND control, const char* text) {
 }
 
 void CreateControls(FrmAbout& form) {
-    form.font = MakeFont(form.dpi, design::kStandardFontSize, FW_NORMAL, false);
-    form.titleFont = MakeFont(form.dpi, design::kTitleFontSize, FW_BOLD, false);
-    form.linkFont = MakeFont(form.dpi, design::kLinkFontSize, FW_NORMAL, true);
+    MakeFonts(form);
 
     // cmdOK comes first: it is the first (and only) stop in the tab order. Labels take no
     // focus; "&" in their texts is shown as it is.
@@ -116,6 +123,39 @@ void SizeToDesign(const FrmAbout& form) {
                            static_cast<DWORD>(GetWindowLongA(form.hwnd, GWL_EXSTYLE)), form.dpi);
     SetWindowPos(form.hwnd, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The box has moved to a screen of another dpi: its controls are placed again from the design's
+// twips at that dpi, in fonts made for it, and the box takes the rectangle the system suggests.
+void ApplyDpi(FrmAbout& form, UINT dpi, const RECT& suggested) {
+    form.dpi = dpi;
+    // The old fonts stay alive until no control uses them.
+    UniqueFont oldFonts[] = {std::move(form.font), std::move(form.titleFont),
+                             std::move(form.linkFont)};
+    MakeFonts(form);
+    const struct {
+        HWND control;
+        const TwipsRect& rect;
+        HFONT font;
+    } controls[] = {{form.cmdOK, design::cmdOK, form.font.get()},
+                    {form.picIcon, design::picIcon, form.font.get()},
+                    {form.lblTitle, design::lblTitle, form.titleFont.get()},
+                    {form.lblVersion, design::lblVersion, form.font.get()},
+                    {form.lblDescription, design::lblDescription, form.font.get()},
+                    {form.lblContactEmail, design::lblContactEmail, form.linkFont.get()},
+                    {form.lblContactWWW, design::lblContactWWW, form.linkFont.get()},
+                    {form.lblDisclaimer, design::lblDisclaimer, form.font.get()}};
+    for (const auto& placed : controls) {
+        SendMessageA(placed.control, WM_SETFONT, reinterpret_cast<WPARAM>(placed.font), FALSE);
+        Place(form, placed.control, placed.rect);
+    }
+    for (UniqueFont& old : oldFonts) {
+        old.reset();
+    }
+    SetWindowPos(form.hwnd, nullptr, suggested.left, suggested.top,
+                 suggested.right - suggested.left, suggested.bottom - suggested.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    RedrawWindow(form.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 // Centres the box over the main window, kept inside the work area of that window's monitor so
@@ -289,6 +329,12 @@ LRESULT CALLBACK FrmAboutProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         break;
     case DM_GETDEFID:
         return MAKELRESULT(IDC_CMD_OK, DC_HASDEFID);
+    case WM_DPICHANGED:
+        if (form != nullptr && HIWORD(wParam) != 0 && lParam != 0) {
+            ApplyDpi(*form, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
+        }
+        break;
     case WM_ACTIVATE:
         // cmdOK is the only control that takes the focus; it has it whenever the box is active.
         if (form != nullptr && LOWORD(wParam) != WA_INACTIVE) {

@@ -37,4 +37,8 @@ constexpr const char* kOptionDesignCaption = "(None)";
 
 constexpr const char* kOtherLocation = "[Other]";
 
+// The window's font: face and size in hundredths of a point.
+constexpr const char* kFontFace = "MS Sans Serif";
+constexpr int kFontSize = 800;
+
 } // namespace frm_varnel_design

@@ -5,12 +5,14 @@
 #include "platform/win32_raii.h"
 #include "resources/resource_ids.h"
 #include "ui/advanced_options_layout.h"
+#include "ui/design_font.h"
 #include "ui/frm_varnel_design.h"
 #include "ui/frm_varnel_events.h"
 #include "platform/system_text.h"
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -162,6 +164,24 @@ double OuterHeightTwips(const FrmVarnel& form) {
 
 // ---- layout ---------------------------------------------------------------------------------
 
+// A window that has grown past the bottom of its screen's work area moves up (no higher than
+// the work area's top), so that its buttons stay within reach.
+void KeepOnWorkArea(HWND window) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        return;
+    }
+    RECT outer{};
+    GetWindowRect(window, &outer);
+    const LONG overflow = outer.bottom - monitor.rcWork.bottom;
+    const LONG top = std::max(monitor.rcWork.top, outer.top - overflow);
+    if (overflow > 0 && top != outer.top) {
+        SetWindowPos(window, nullptr, outer.left, top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
 void ShowAdvancedOptions(FrmVarnel& form, bool show) {
     const AdvancedOptionsGeometry now{OuterHeightTwips(form),         form.fraProfile.rect.top,
                                       form.fraProfile.rect.height,    form.fraAdvOptions.rect.top,
@@ -185,6 +205,9 @@ void ShowAdvancedOptions(FrmVarnel& form, bool show) {
     SetWindowPos(form.hwnd, nullptr, 0, 0, outer.right - outer.left,
                  TwipsToPixels(placed.windowOuterHeight, form.dpi),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (show) {
+        KeepOnWorkArea(form.hwnd);
+    }
 }
 
 // ---- handlers -------------------------------------------------------------------------------
@@ -278,13 +301,44 @@ void cmdCancel_Click(FrmVarnel&) {
 
 // ---- creation -------------------------------------------------------------------------------
 
+UniqueFont MakeFont(UINT dpi) {
+    return CreateDesignFont(design::kFontFace, design::kFontSize, dpi, FW_NORMAL, false);
+}
+
+// Clips each label where it reaches into the control it names, afresh for the current sizes.
+void ClipLabels(const FrmVarnel& form) {
+    for (auto [label, control] : {std::pair{&form.lblAlias, &form.txtEmailAlias},
+                                  std::pair{&form.lblLocation, &form.cboMarket},
+                                  std::pair{&form.lblServer, &form.txtServer}}) {
+        SetWindowRgn(label->hwnd, nullptr, FALSE);
+        KeepLabelOffItsControl(*label, *control);
+    }
+}
+
+// The closed list's height follows its font; make it the height of the design. The drop-down
+// part gets room for eight entries below it.
+void FitListHeight(const FrmVarnel& form) {
+    const int wanted = TwipsToPixels(form.cboMarket.rect.height, form.dpi);
+    SetWindowPos(form.cboMarket.hwnd, nullptr, 0, 0,
+                 TwipsToPixels(form.cboMarket.rect.width, form.dpi), wanted * 8,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // Each step corrects the height last asked for by what is still missing; the height read
+    // back is only the starting point, since some systems report it with the border added.
+    LRESULT item = SendMessageA(form.cboMarket.hwnd, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    for (int attempt = 0; attempt < 4 && item != CB_ERR; ++attempt) {
+        RECT closed{};
+        GetWindowRect(form.cboMarket.hwnd, &closed);
+        const int difference = wanted - (closed.bottom - closed.top);
+        if (difference == 0) {
+            break;
+        }
+        item += difference;
+        SendMessageA(form.cboMarket.hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), item);
+    }
+}
+
 void CreateControls(FrmVarnel& form) {
-    LOGFONTA face{};
-    face.lfHeight = -MulDiv(8, static_cast<int>(form.dpi), 72);
-    face.lfWeight = FW_NORMAL;
-    face.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynA(face.lfFaceName, "MS Sans Serif", LF_FACESIZE);
-    form.font.reset(CreateFontIndirectA(&face));
+    form.font = MakeFont(form.dpi);
 
     // Creation order is the tab order: each label directly before its control, so that its
     // mnemonic moves the focus to that control. The frames go to the bottom afterwards.
@@ -320,30 +374,8 @@ void CreateControls(FrmVarnel& form) {
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
 
-    for (auto [label, control] : {std::pair{&form.lblAlias, &form.txtEmailAlias},
-                                  std::pair{&form.lblLocation, &form.cboMarket},
-                                  std::pair{&form.lblServer, &form.txtServer}}) {
-        KeepLabelOffItsControl(*label, *control);
-    }
-
-    // The closed list's height follows its font; make it the height of the design. The
-    // drop-down part gets room for eight entries below it.
-    const int wanted = TwipsToPixels(design::cboMarket.height, form.dpi);
-    SetWindowPos(form.cboMarket.hwnd, nullptr, 0, 0,
-                 TwipsToPixels(design::cboMarket.width, form.dpi), wanted * 8,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        RECT closed{};
-        GetWindowRect(form.cboMarket.hwnd, &closed);
-        const LRESULT item =
-            SendMessageA(form.cboMarket.hwnd, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-        const int difference = wanted - (closed.bottom - closed.top);
-        if (difference == 0 || item == CB_ERR) {
-            break;
-        }
-        SendMessageA(form.cboMarket.hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
-                     item + difference);
-    }
+    FitListHeight(form);
+    ClipLabels(form);
 
     form.toolTip =
         CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
@@ -374,6 +406,35 @@ void Centre(HWND window) {
     SetWindowPos(window, nullptr, work.left + (work.right - work.left - width) / 2,
                  work.top + (work.bottom - work.top - height) / 2, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The window has moved to a screen of another dpi: everything is laid out again from the
+// design's twips at that dpi, with the buttons where the advanced panel has them now, in a
+// font made for it, and the window takes the rectangle the system suggests.
+void ApplyDpi(FrmVarnel& form, UINT dpi, const RECT& suggested) {
+    form.dpi = dpi;
+    UniqueFont font = MakeFont(dpi);
+    Control* controls[] = {
+        &form.fraProfile, &form.lblAlias,  &form.txtEmailAlias, &form.lblLocation, &form.cboMarket,
+        &form.lblServer,  &form.txtServer, &form.fraAdvOptions, &form.cmdLogon,    &form.cmdCancel};
+    auto relayout = [&](Control& control) {
+        SendMessageA(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
+        Place(form, control);
+    };
+    for (Control* control : controls) {
+        relayout(*control);
+    }
+    for (Control& option : form.OptAdvanced) {
+        relayout(option);
+    }
+    // The controls no longer use the old font, so it can go.
+    form.font = std::move(font);
+    FitListHeight(form);
+    ClipLabels(form);
+    SetWindowPos(form.hwnd, nullptr, suggested.left, suggested.top,
+                 suggested.right - suggested.left, suggested.bottom - suggested.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    RedrawWindow(form.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 // As a dialog does: the focus moves to a given control, or to the next or previous tab stop.
@@ -473,6 +534,12 @@ LRESULT CALLBACK FrmVarnelProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         return 0;
     case DM_GETDEFID:
         return MAKELRESULT(IDC_CMD_LOGON, DC_HASDEFID);
+    case WM_DPICHANGED:
+        if (form != nullptr && HIWORD(wParam) != 0 && lParam != 0) {
+            ApplyDpi(*form, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
+        }
+        break;
     case WM_SETCURSOR:
         if (form != nullptr && form->hourglass) {
             SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514))); // IDC_WAIT

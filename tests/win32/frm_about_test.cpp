@@ -329,8 +329,22 @@ TEST_F(AboutBox, ControlsSitWhereTheDesignPutsThem) {
 TEST_F(AboutBox, FontsOfTheTitleTheLinksAndTheRest) {
     HWND box = Open();
     const LOGFONTA title = FontOf(GetDlgItem(box, IDC_LBL_TITLE));
-    EXPECT_STREQ(title.lfFaceName, "MS Sans Serif");
+    // Where the bitmap "MS Sans Serif" has no 18 pt, a scalable sans-serif face stands in, so
+    // the title really is drawn at 18 pt.
+    const std::string titleFace = title.lfFaceName;
+    EXPECT_TRUE(titleFace == "MS Sans Serif" || titleFace == "Microsoft Sans Serif" ||
+                titleFace == "Tahoma" || titleFace == "Arial")
+        << titleFace;
     EXPECT_EQ(title.lfHeight, -24); // 18 pt
+    HWND titleLabel = GetDlgItem(box, IDC_LBL_TITLE);
+    HDC dc = GetDC(titleLabel);
+    const HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(titleLabel, WM_GETFONT, 0, 0)));
+    TEXTMETRICA drawn{};
+    GetTextMetricsA(dc, &drawn);
+    SelectObject(dc, old);
+    ReleaseDC(titleLabel, dc);
+    EXPECT_NEAR(drawn.tmHeight - drawn.tmInternalLeading, 24, 1) << "the title is drawn at 18 pt";
     EXPECT_GE(title.lfWeight, FW_BOLD);
     EXPECT_FALSE(title.lfUnderline);
     for (int id : {IDC_LBL_CONTACT_EMAIL, IDC_LBL_CONTACT_WWW}) {

@@ -1,6 +1,7 @@
 // The main window, driven in-process through real messages: its load, the location list and
 // the server box, the alias, the advanced panel, the keyboard and the ways to close it.
 #include "launcher/bas_varnel.h"
+#include "launcher/outlook.h"
 #include "platform/message_pump.h"
 #include "resources/resource_ids.h"
 #include "support/test_support.h"
@@ -9,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -314,6 +317,282 @@ TEST_F(MainWindow, LabelMnemonicsMoveToTheirControls) {
     EXPECT_EQ(GetFocus(), Item(IDC_TXT_SERVER));
     Press('e', true);
     EXPECT_EQ(GetFocus(), Item(IDC_TXT_EMAIL_ALIAS));
+}
+
+// ---- keyboard: mnemonics of the buttons and the menus, groups, visible focus -----------------
+
+std::string ClassOf(HWND window) {
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM data) {
+    reinterpret_cast<std::vector<HWND>*>(data)->push_back(window);
+    return TRUE;
+}
+
+// This thread's visible top-level windows of a class ("#32770" message boxes, "#32768" menus).
+std::vector<HWND> VisibleThreadWindows(const char* className) {
+    std::vector<HWND> all;
+    EnumThreadWindows(GetCurrentThreadId(), CollectWindow, reinterpret_cast<LPARAM>(&all));
+    std::vector<HWND> found;
+    for (HWND window : all) {
+        if (IsWindowVisible(window) && ClassOf(window) == className) {
+            found.push_back(window);
+        }
+    }
+    return found;
+}
+
+// Looks from inside a modal loop (a message box's or a menu's) that a key press started: a
+// thread timer fires there, hands what it finds to `look` until that returns true, and closes
+// whatever is still open after five seconds so that no fault can hang the test.
+class InsideModalLoop {
+  public:
+    using Look = std::function<bool()>;
+    InsideModalLoop(Look look, std::function<void()> forceClose)
+        : look_(std::move(look)), forceClose_(std::move(forceClose)) {
+        current = this;
+        timer_ = SetTimer(nullptr, 0, 50, &InsideModalLoop::Tick);
+    }
+    ~InsideModalLoop() {
+        KillTimer(nullptr, timer_);
+        current = nullptr;
+    }
+    InsideModalLoop(const InsideModalLoop&) = delete;
+    InsideModalLoop& operator=(const InsideModalLoop&) = delete;
+    bool done = false;
+    bool forced = false;
+
+  private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        InsideModalLoop* self = current;
+        if (self == nullptr || self->done) {
+            return;
+        }
+        if (self->look_()) {
+            self->done = true;
+        } else if (++self->ticks_ > 100) {
+            self->forced = true;
+            self->done = true;
+            self->forceClose_();
+        }
+    }
+    static inline InsideModalLoop* current = nullptr;
+    Look look_;
+    std::function<void()> forceClose_;
+    int ticks_ = 0;
+    UINT_PTR timer_ = 0;
+};
+
+// A window of Outlook's main-window class: to the launch, Outlook is running. Hidden, so that
+// it takes nothing from the main window.
+class OutlookWindow {
+  public:
+    OutlookWindow() {
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = kOutlookWindowClass;
+        RegisterClassA(&windowClass);
+        window_ = CreateWindowExA(0, kOutlookWindowClass, "Outlook", WS_OVERLAPPED, 0, 0, 10, 10,
+                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    }
+    ~OutlookWindow() { DestroyWindow(window_); }
+    OutlookWindow(const OutlookWindow&) = delete;
+    OutlookWindow& operator=(const OutlookWindow&) = delete;
+    HWND get() const { return window_; }
+
+  private:
+    HWND window_ = nullptr;
+};
+
+BOOL CALLBACK CollectChild(HWND window, LPARAM data) {
+    reinterpret_cast<std::vector<HWND>*>(data)->push_back(window);
+    return TRUE;
+}
+
+// The message a message box shows: the longest text among its static controls.
+std::string MessageOf(HWND box) {
+    std::vector<HWND> children;
+    EnumChildWindows(box, CollectChild, reinterpret_cast<LPARAM>(&children));
+    std::string message;
+    for (HWND child : children) {
+        if (ClassOf(child) == "Static" && Text(child).size() > message.size()) {
+            message = Text(child);
+        }
+    }
+    return message;
+}
+
+TEST_F(MainWindow, AltOPressesLaunchWhichFindsOutlookRunning) {
+    const OutlookWindow outlook;
+    ASSERT_NE(outlook.get(), nullptr);
+    Open(kThree);
+    SetFocus(Item(IDC_TXT_EMAIL_ALIAS));
+    std::string caption;
+    std::string message;
+    bool launchLocked = false;
+    InsideModalLoop inside(
+        [&] {
+            const std::vector<HWND> boxes = VisibleThreadWindows("#32770");
+            if (boxes.empty()) {
+                return false;
+            }
+            caption = Text(boxes.front());
+            message = MessageOf(boxes.front());
+            launchLocked = !IsWindowEnabled(Item(IDC_CMD_LOGON));
+            PostMessageA(boxes.front(), WM_COMMAND, IDOK, 0);
+            return true;
+        },
+        [] {
+            for (HWND box : VisibleThreadWindows("#32770")) {
+                PostMessageA(box, WM_COMMAND, IDOK, 0);
+            }
+        });
+    Press('o', true);
+    EXPECT_TRUE(test_support::PumpUntil([&] { return inside.done; }, 6000));
+    EXPECT_FALSE(inside.forced);
+    EXPECT_EQ(message, "Microsoft Outlook is currently running.");
+    EXPECT_EQ(caption, "Varnel");
+    EXPECT_FALSE(launchLocked) << "the check comes before the buttons are locked";
+    PumpFor(50);
+    EXPECT_TRUE(VisibleThreadWindows("#32770").empty());
+    EXPECT_TRUE(IsWindowEnabled(Item(IDC_CMD_LOGON)));
+    EXPECT_FALSE(QuitRequested());
+}
+
+TEST_F(MainWindow, AltXEndsTheProgramAsTheExitButtonDoes) {
+    Open(kThree);
+    SetFocus(Item(IDC_TXT_EMAIL_ALIAS));
+    Press('x', true);
+    EXPECT_TRUE(QuitRequested());
+    EXPECT_TRUE(IsWindow(form)) << "Exit ends the program without the window's close handling";
+}
+
+// The menu bar item that a menu mnemonic opened, seen from inside the menu's own loop.
+struct OpenedMenu {
+    bool inMenuMode = false;
+    HWND owner = nullptr;
+    HMENU popup = nullptr;
+};
+
+TEST_F(MainWindow, AltFVAndHOpenTheirMenus) {
+    const struct {
+        char key;
+        int position;
+    } menus[] = {{'f', 0}, {'v', 1}, {'h', 2}};
+    for (const auto& menu : menus) {
+        Open(kThree);
+        SetFocus(Item(IDC_TXT_EMAIL_ALIAS));
+        OpenedMenu opened;
+        InsideModalLoop inside(
+            [&] {
+                const std::vector<HWND> popups = VisibleThreadWindows("#32768");
+                if (popups.empty()) {
+                    return false;
+                }
+                GUITHREADINFO info{};
+                info.cbSize = sizeof info;
+                GetGUIThreadInfo(GetCurrentThreadId(), &info);
+                opened.inMenuMode = (info.flags & GUI_INMENUMODE) != 0;
+                opened.owner = info.hwndMenuOwner;
+                opened.popup =
+                    reinterpret_cast<HMENU>(SendMessageA(popups.front(), MN_GETHMENU, 0, 0));
+                EndMenu();
+                return true;
+            },
+            [] { EndMenu(); });
+        Press(menu.key, true);
+        EXPECT_TRUE(test_support::PumpUntil([&] { return inside.done; }, 6000)) << menu.key;
+        EXPECT_FALSE(inside.forced) << "Alt+" << menu.key << " opened no menu";
+        EXPECT_TRUE(opened.inMenuMode) << menu.key;
+        EXPECT_EQ(opened.owner, form) << menu.key;
+        EXPECT_EQ(opened.popup, GetSubMenu(GetMenu(form), menu.position)) << menu.key;
+        DestroyWindow(form);
+        PumpFor(10);
+        ClearQuitRequest();
+    }
+}
+
+TEST_F(MainWindow, AltVThenAShowsTheAdvancedPanel) {
+    Open(kThree);
+    SetFocus(Item(IDC_TXT_EMAIL_ALIAS));
+    InsideModalLoop inside(
+        [&] {
+            const std::vector<HWND> popups = VisibleThreadWindows("#32768");
+            if (popups.empty()) {
+                return false;
+            }
+            // The item's own mnemonic, typed while its menu is open.
+            PostMessageA(popups.front(), WM_KEYDOWN, 'A', 1);
+            PostMessageA(popups.front(), WM_KEYUP, 'A', 1 | (3u << 30));
+            return true;
+        },
+        [] { EndMenu(); });
+    Press('v', true);
+    EXPECT_TRUE(test_support::PumpUntil([&] { return inside.done; }, 6000));
+    EXPECT_FALSE(inside.forced);
+    EXPECT_TRUE(test_support::PumpUntil(
+        [&] { return IsWindowVisible(Item(IDC_FRA_ADV_OPTIONS)) != FALSE; }, 3000));
+    EXPECT_NE(GetMenuState(GetMenu(form), IDM_VIEW_ADVANCED_OPTIONS, MF_BYCOMMAND) & MF_CHECKED,
+              0u);
+    ExpectAt(form, IDC_CMD_LOGON, design::cmdLogon);
+}
+
+TEST_F(MainWindow, ArrowsMoveThroughTheSwitchesAndSkipTheBlankSlot) {
+    Open(kThree);
+    SendMessageA(form, WM_COMMAND, IDM_VIEW_ADVANCED_OPTIONS, 0);
+    SetFocus(Item(IDC_OPT_ADVANCED_0));
+    for (int index : {1, 2, 4, 5, 0}) {
+        Press(VK_DOWN);
+        EXPECT_EQ(GetFocus(), Item(IDC_OPT_ADVANCED_0 + index)) << "expected switch " << index;
+        EXPECT_TRUE(FrmVarnel_OptionSelected(form, index)) << "the focused switch is chosen";
+    }
+    Press(VK_UP);
+    EXPECT_EQ(GetFocus(), Item(IDC_OPT_ADVANCED_0 + 5));
+    EXPECT_FALSE(FrmVarnel_OptionSelected(form, 3));
+}
+
+// The button's client area as drawn, pixel by pixel.
+std::vector<COLORREF> PixelsOf(HWND control) {
+    RECT client{};
+    GetClientRect(control, &client);
+    RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    HDC dc = GetDC(control);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < client.bottom; ++y) {
+        for (int x = 0; x < client.right; ++x) {
+            pixels.push_back(GetPixel(dc, x, y));
+        }
+    }
+    ReleaseDC(control, dc);
+    return pixels;
+}
+
+TEST_F(MainWindow, TheKeyboardFocusIsDrawnOnTheButtonItReaches) {
+    Open(kThree);
+    SetFocus(Item(IDC_TXT_EMAIL_ALIAS));
+    PumpFor(20);
+    HWND logon = Item(IDC_CMD_LOGON);
+    const std::vector<COLORREF> unfocused = PixelsOf(logon);
+    Press(VK_TAB); // to the list
+    Press(VK_TAB); // past the locked server box and the hidden panel, to Launch Outlook
+    ASSERT_EQ(GetFocus(), logon);
+    // Focus cues may be hidden until the keyboard is used; keyboard navigation shows them.
+    EXPECT_EQ(SendMessageA(logon, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS, 0);
+    const std::vector<COLORREF> focused = PixelsOf(logon);
+    ASSERT_EQ(focused.size(), unfocused.size());
+    RECT client{};
+    GetClientRect(logon, &client);
+    int changed = 0;
+    for (std::size_t i = 0; i < focused.size(); ++i) {
+        changed += focused[i] != unfocused[i] ? 1 : 0;
+    }
+    // A dotted focus rectangle inside the button's edge: about half of its perimeter's pixels.
+    EXPECT_GE(changed, (client.right + client.bottom) / 2) << "no focus rectangle is drawn";
+    EXPECT_LT(changed, client.right * client.bottom / 4) << "more than a focus rectangle changed";
 }
 
 TEST_F(MainWindow, EscEndsTheProgramWithoutClosingTheWindow) {

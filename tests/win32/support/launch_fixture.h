@@ -22,10 +22,15 @@ class CdoSettings {
     explicit CdoSettings(const std::string& mailboxes = "LONMX01=jdoe,asmith",
                          const std::string& fail = "", const std::string& profileName = "")
         : journal_(folder_.File("cdo.journal")), file_(folder_.File("cdo.ini")) {
+        Set(mailboxes, fail, profileName);
+        SetEnvironmentVariableA("VARNEL_CDO_CONFIG", file_.c_str());
+    }
+    // New settings, same journal: the library reads them again for every session it creates.
+    void Set(const std::string& mailboxes, const std::string& fail = "",
+             const std::string& profileName = "") const {
         test_support::WriteFile(file_, "[Session]\r\nJournal=" + journal_ +
                                            "\r\nProfileName=" + profileName + "\r\nFail=" + fail +
                                            "\r\n[Mailboxes]\r\n" + mailboxes + "\r\n");
-        SetEnvironmentVariableA("VARNEL_CDO_CONFIG", file_.c_str());
     }
     ~CdoSettings() { SetEnvironmentVariableA("VARNEL_CDO_CONFIG", nullptr); }
     CdoSettings(const CdoSettings&) = delete;

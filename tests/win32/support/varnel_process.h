@@ -28,8 +28,10 @@ void Press(HWND target, WPARAM key);
 // destruction if it is still running.
 class Varnel {
   public:
-    // ini: the text of varnel.ini beside the copy; no file when empty.
-    explicit Varnel(const std::string& ini);
+    // ini: the text of varnel.ini beside the copy; no file when empty. agedIni: the file is
+    // dated an hour back, as a file the user wrote earlier would be (Wine reads a profile file
+    // again on every call while it is less than 2.1 s old).
+    explicit Varnel(const std::string& ini, bool agedIni = false);
     ~Varnel();
     Varnel(const Varnel&) = delete;
     Varnel& operator=(const Varnel&) = delete;

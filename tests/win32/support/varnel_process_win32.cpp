@@ -52,11 +52,24 @@ void Press(HWND target, WPARAM key) {
     PostMessageA(target, WM_KEYUP, key, 1 | (3u << 30));
 }
 
-Varnel::Varnel(const std::string& ini) {
+Varnel::Varnel(const std::string& ini, bool agedIni) {
     const std::string exe = folder_.File("varnel.exe");
     CopyFileA(test_support::BuildPath("bin/varnel.exe").c_str(), exe.c_str(), FALSE);
     if (!ini.empty()) {
         test_support::WriteFile(folder_.File("varnel.ini"), ini);
+    }
+    if (!ini.empty() && agedIni) {
+        const UniqueHandle file(CreateFileA(folder_.File("varnel.ini").c_str(),
+                                            FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        FILETIME now{};
+        GetSystemTimeAsFileTime(&now);
+        ULARGE_INTEGER earlier{};
+        earlier.LowPart = now.dwLowDateTime;
+        earlier.HighPart = now.dwHighDateTime;
+        earlier.QuadPart -= 3600ULL * 10000000ULL;
+        const FILETIME written{earlier.LowPart, earlier.HighPart};
+        SetFileTime(file.get(), nullptr, nullptr, &written);
     }
     std::string command = "\"" + exe + "\"";
     STARTUPINFOA startup = {};

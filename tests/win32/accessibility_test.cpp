@@ -1,0 +1,191 @@
+// The main window and the About box as assistive tools see them through the system's
+// accessibility library (oleacc): a text box or list has no caption of its own, so the system
+// names it after the label directly before it in the Z-order, with the label's mnemonic as its
+// keyboard shortcut; buttons and switches are named by their captions.
+//
+// Under Wine 8 the library names an edit box after its label as Windows does, but it has no
+// special handling for combo boxes: it names the location list after its selected entry, where
+// Windows takes the label. For the list, what can be checked here is the rule Windows relies on:
+// its label directly precedes it.
+#include "launcher/bas_varnel.h"
+#include "platform/message_pump.h"
+#include "resources/resource_ids.h"
+#include "support/test_support.h"
+#include "ui/frm_about.h"
+#include "ui/frm_varnel.h"
+
+#include <oleacc.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using test_support::PumpFor;
+
+std::string Text(HWND window) {
+    char buffer[512] = {};
+    GetWindowTextA(window, buffer, sizeof buffer);
+    return buffer;
+}
+
+std::string ClassOf(HWND window) {
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+std::string Narrow(BSTR text) {
+    if (text == nullptr) {
+        return "(none)";
+    }
+    const int length = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<std::size_t>(length > 0 ? length : 1), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text, -1, narrow.data(), length, nullptr, nullptr);
+    narrow.resize(narrow.size() - 1);
+    return narrow;
+}
+
+// What an assistive tool reads for a control: its name and keyboard shortcut.
+struct Described {
+    HRESULT found = E_FAIL;
+    std::string name;
+    std::string shortcut;
+};
+
+Described Describe(HWND control) {
+    Described described;
+    IAccessible* accessible = nullptr;
+    described.found =
+        AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                   reinterpret_cast<void**>(&accessible));
+    if (FAILED(described.found) || accessible == nullptr) {
+        return described;
+    }
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    if (SUCCEEDED(accessible->get_accName(self, &name))) {
+        described.name = Narrow(name);
+    }
+    SysFreeString(name);
+    BSTR shortcut = nullptr;
+    if (SUCCEEDED(accessible->get_accKeyboardShortcut(self, &shortcut))) {
+        described.shortcut = Narrow(shortcut);
+    }
+    SysFreeString(shortcut);
+    accessible->Release();
+    return described;
+}
+
+struct Labelled {
+    int label;
+    int control;
+    const char* caption;
+};
+
+constexpr Labelled kLabelled[] = {{IDC_LBL_ALIAS, IDC_TXT_EMAIL_ALIAS, "&Email Alias:"},
+                                  {IDC_LBL_LOCATION, IDC_CBO_MARKET, "&Location:"},
+                                  {IDC_LBL_SERVER, IDC_TXT_SERVER, "&Server:"}};
+
+class Accessibility : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        Locations.assign(1, LocationEntry{});
+        Locations.push_back({"London", "LONMX01"});
+        SetEnvironmentVariableA("USERNAME", "jdoe");
+        form = CreateFrmVarnel();
+        ASSERT_NE(form, nullptr);
+        ShowWindow(form, SW_SHOWNORMAL);
+        PumpFor(30);
+    }
+    void TearDown() override {
+        if (about != nullptr && IsWindow(about)) {
+            DestroyWindow(about);
+        }
+        if (form != nullptr && IsWindow(form)) {
+            DestroyWindow(form);
+        }
+        PumpFor(10);
+        ClearQuitRequest();
+    }
+    HWND Item(int id) const { return GetDlgItem(form, id); }
+    void ExpectEachLabelDirectlyBeforeItsControl(const char* when) {
+        for (const Labelled& pair : kLabelled) {
+            HWND label = Item(pair.label);
+            EXPECT_EQ(GetWindow(Item(pair.control), GW_HWNDPREV), label)
+                << "control " << pair.control << ", " << when;
+            EXPECT_EQ(ClassOf(label), "Static") << when;
+            EXPECT_EQ(Text(label), pair.caption) << when;
+            EXPECT_FALSE(GetWindowLongA(label, GWL_STYLE) & WS_TABSTOP) << when;
+        }
+    }
+    HWND form = nullptr;
+    HWND about = nullptr;
+};
+
+TEST_F(Accessibility, EachTextBoxAndTheListFollowTheirLabelInTheZOrder) {
+    ExpectEachLabelDirectlyBeforeItsControl("at load");
+
+    // Nothing that moves or re-lays out controls may change their order.
+    SendMessageA(form, WM_COMMAND, IDM_VIEW_ADVANCED_OPTIONS, 0);
+    SendMessageA(form, WM_COMMAND, IDM_VIEW_ADVANCED_OPTIONS, 0);
+    ExpectEachLabelDirectlyBeforeItsControl("after the panel was shown and hidden");
+    RECT outer{};
+    GetWindowRect(form, &outer);
+    SendMessageA(form, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&outer));
+    ExpectEachLabelDirectlyBeforeItsControl("after a move to another dpi");
+}
+
+TEST_F(Accessibility, TextBoxesAreNamedAfterTheirLabels) {
+    // The server box is named whether it is locked or not.
+    const Described alias = Describe(Item(IDC_TXT_EMAIL_ALIAS));
+    ASSERT_EQ(alias.found, S_OK);
+    EXPECT_EQ(alias.name, "Email Alias:");
+    EXPECT_EQ(alias.shortcut, "Alt+E");
+    const Described server = Describe(Item(IDC_TXT_SERVER));
+    ASSERT_EQ(server.found, S_OK);
+    EXPECT_EQ(server.name, "Server:");
+    EXPECT_EQ(server.shortcut, "Alt+S");
+
+    // The name is the label's, not the text typed into the box.
+    SetWindowTextA(Item(IDC_TXT_EMAIL_ALIAS), "someone");
+    EXPECT_EQ(Describe(Item(IDC_TXT_EMAIL_ALIAS)).name, "Email Alias:");
+}
+
+TEST_F(Accessibility, ButtonsAndSwitchesAreNamedByTheirCaptions) {
+    const struct {
+        int id;
+        const char* name;
+        const char* shortcut;
+    } expected[] = {{IDC_CMD_LOGON, "Launch Outlook", "Alt+O"},
+                    {IDC_CMD_CANCEL, "Exit", "Alt+X"},
+                    {IDC_OPT_ADVANCED_0, "(none)", ""},
+                    {IDC_OPT_ADVANCED_0 + 5, "/resetfolders", ""}};
+    for (const auto& control : expected) {
+        const Described described = Describe(Item(control.id));
+        ASSERT_EQ(described.found, S_OK) << control.id;
+        EXPECT_EQ(described.name, control.name) << control.id;
+        if (*control.shortcut != '\0') {
+            // The letter is given as the caption writes it ("E&xit": Alt+x).
+            EXPECT_EQ(lstrcmpiA(described.shortcut.c_str(), control.shortcut), 0)
+                << control.id << ": " << described.shortcut;
+        }
+    }
+    EXPECT_EQ(Describe(Item(IDC_FRA_PROFILE)).name, "Email Profile Information");
+}
+
+TEST_F(Accessibility, TheAboutBoxButtonAndLinksAreNamed) {
+    about = CreateFrmAbout(form);
+    ASSERT_NE(about, nullptr);
+    const Described ok = Describe(GetDlgItem(about, IDC_CMD_OK));
+    ASSERT_EQ(ok.found, S_OK);
+    EXPECT_EQ(ok.name, "OK");
+    EXPECT_EQ(Describe(GetDlgItem(about, IDC_LBL_CONTACT_EMAIL)).name, "varnel@example.com");
+    EXPECT_EQ(Describe(GetDlgItem(about, IDC_LBL_CONTACT_WWW)).name, "www.example.org");
+}
+
+} // namespace
