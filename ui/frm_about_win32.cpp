@@ -9,6 +9,7 @@
 #include "ui/design_font.h"
 #include "ui/frm_about_design.h"
 #include "ui/frm_about_layout.h"
+#include "ui/window_state.h"
 
 #include <commctrl.h>
 
@@ -34,7 +35,7 @@ struct FrmAbout {
 };
 
 FrmAbout* StateOf(HWND window) {
-    return reinterpret_cast<FrmAbout*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    return WindowState<FrmAbout>(window);
 }
 
 COLORREF ColourOf(std::uint32_t rgb) {
@@ -314,13 +315,9 @@ HCURSOR HandCursor() {
 LRESULT CALLBACK FrmAboutProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     FrmAbout* form = StateOf(window);
     switch (message) {
-    case WM_NCCREATE: {
-        auto* created = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        auto* state = static_cast<FrmAbout*>(created->lpCreateParams);
-        state->hwnd = window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+    case WM_NCCREATE:
+        AttachWindowState<FrmAbout>(window, lParam);
         break;
-    }
     case WM_COMMAND:
         if (form != nullptr) {
             OnCommand(*form, LOWORD(wParam), HIWORD(wParam));

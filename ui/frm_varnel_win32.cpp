@@ -2,13 +2,14 @@
 
 #include "launcher/bas_varnel.h"
 #include "platform/dpi.h"
+#include "platform/system_text.h"
 #include "platform/win32_raii.h"
 #include "resources/resource_ids.h"
 #include "ui/advanced_options_layout.h"
 #include "ui/design_font.h"
 #include "ui/frm_varnel_design.h"
 #include "ui/frm_varnel_events.h"
-#include "platform/system_text.h"
+#include "ui/window_state.h"
 
 #include <commctrl.h>
 
@@ -42,7 +43,7 @@ struct FrmVarnel {
 };
 
 FrmVarnel* StateOf(HWND window) {
-    return reinterpret_cast<FrmVarnel*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    return WindowState<FrmVarnel>(window);
 }
 
 // ---- controls -------------------------------------------------------------------------------
@@ -501,13 +502,9 @@ void OnCommand(FrmVarnel& form, int id, int code) {
 LRESULT CALLBACK FrmVarnelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     FrmVarnel* form = StateOf(window);
     switch (message) {
-    case WM_NCCREATE: {
-        auto* created = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        auto* state = static_cast<FrmVarnel*>(created->lpCreateParams);
-        state->hwnd = window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+    case WM_NCCREATE:
+        AttachWindowState<FrmVarnel>(window, lParam);
         break;
-    }
     case WM_COMMAND:
         if (form != nullptr) {
             OnCommand(*form, LOWORD(wParam), HIWORD(wParam));

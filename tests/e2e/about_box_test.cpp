@@ -1,7 +1,7 @@
 // The real varnel.exe: F1 in the main window opens the About box from the program's own
 // message loop, the main window is locked while it is open, and Esc gives it back.
-#include "platform/win32_raii.h"
 #include "support/test_support.h"
+#include "support/varnel_process.h"
 #include "ui/frm_about.h"
 #include "ui/frm_varnel.h"
 
@@ -12,48 +12,10 @@
 namespace {
 
 using test_support::PumpUntil;
-
-struct Search {
-    DWORD process;
-    const char* className;
-    HWND found;
-};
-
-BOOL CALLBACK FindOfProcess(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<Search*>(data);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    if (process == search->process && std::string(name) == search->className) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The top-level window of class `className` that belongs to `process`, if there is one.
-HWND WindowOf(DWORD process, const char* className) {
-    Search search{process, className, nullptr};
-    EnumWindows(FindOfProcess, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-// Another process's control text: WM_GETTEXT is carried across processes.
-std::string TextOf(HWND window) {
-    char buffer[512] = {};
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer),
-                        SMTO_ABORTIFHUNG, 5000, nullptr);
-    return buffer;
-}
-
-// The control that has the keyboard focus in the thread that owns `window`.
-HWND FocusOf(HWND window) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
-    return info.hwndFocus != nullptr ? info.hwndFocus : window;
-}
+using varnel_process::FocusOf;
+using varnel_process::Press;
+using varnel_process::TextOf;
+using varnel_process::WindowOf;
 
 // The program's About box once it is shown with the keyboard on its OK button; nullptr if
 // that does not happen within ten seconds.
@@ -69,41 +31,11 @@ HWND WaitForAboutBox(DWORD process) {
     return shown ? about : nullptr;
 }
 
-// Ends the started program if a failed check leaves it running.
-struct EndIfRunning {
-    HANDLE process;
-    ~EndIfRunning() {
-        if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
-            TerminateProcess(process, 1);
-            WaitForSingleObject(process, 5000);
-        }
-    }
-};
-
-void Press(HWND target, WPARAM key) {
-    PostMessageA(target, WM_KEYDOWN, key, 1);
-    PostMessageA(target, WM_KEYUP, key, 1 | (3u << 30));
-}
-
 TEST(AboutBoxEndToEnd, F1OpensItOverTheLockedMainWindowAndEscClosesIt) {
-    std::string command = "\"" + test_support::BuildPath("bin\\varnel.exe") + "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started = {};
-    ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &started));
-    UniqueHandle process(started.hProcess);
-    UniqueHandle thread(started.hThread);
-    const EndIfRunning guard{process.get()};
-    const DWORD id = started.dwProcessId;
-
-    HWND main = nullptr;
-    ASSERT_TRUE(PumpUntil(
-        [&] {
-            return (main = WindowOf(id, kFrmVarnelClassName)) != nullptr && IsWindowVisible(main);
-        },
-        15000));
-    WaitForInputIdle(process.get(), 5000);
+    varnel_process::Varnel varnel("");
+    HWND main = varnel.MainWindow();
+    ASSERT_NE(main, nullptr);
+    const DWORD id = varnel.Id();
 
     Press(FocusOf(main), VK_F1);
     HWND about = WaitForAboutBox(id);
@@ -127,10 +59,8 @@ TEST(AboutBoxEndToEnd, F1OpensItOverTheLockedMainWindowAndEscClosesIt) {
     EXPECT_TRUE(PumpUntil([&] { return !IsWindow(about); }, 10000));
 
     PostMessageA(main, WM_CLOSE, 0, 0);
-    ASSERT_EQ(WaitForSingleObject(process.get(), 15000), WAIT_OBJECT_0) << "varnel.exe ends";
-    DWORD exitCode = 1;
-    GetExitCodeProcess(process.get(), &exitCode);
-    EXPECT_EQ(exitCode, 0u);
+    ASSERT_TRUE(varnel.WaitForExit(15000)) << "varnel.exe ends";
+    EXPECT_EQ(varnel.ExitCode(), 0u);
 }
 
 } // namespace
