@@ -31,12 +31,13 @@ void AppendLine(const std::string& path, const std::string& event, const std::st
         line += " " + detail;
     }
     line += "\n";
-    // Append-only access: every write lands at the current end of the file, whoever else has
-    // it open. Another process may hold it for a moment without sharing: try again briefly.
+    // Append-only access, and no other writer while this line is written: appends of two
+    // processes are not atomic under Wine and could overwrite each other. A writer that finds
+    // the file held by another tries again briefly; readers are never kept out.
     for (int attempt = 0; attempt < 100; ++attempt) {
         UniqueFile file(CreateFileA(path.c_str(), FILE_APPEND_DATA,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                    FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file.get() != INVALID_HANDLE_VALUE) {
             DWORD written = 0;
             WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
