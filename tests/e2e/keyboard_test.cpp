@@ -3,6 +3,7 @@
 // active window, as it does a user's keyboard); on Windows, SendInput. Every mnemonic, the tab
 // order both ways, the menus, F1 and the launch button's check for a running Outlook.
 #include "launcher/outlook.h"
+#include "support/launch_fixture.h"
 #include "support/test_support.h"
 #include "support/varnel_process.h"
 #include "ui/frm_about.h"
@@ -15,6 +16,8 @@
 #include <vector>
 
 namespace {
+
+using launch_fixture::OutlookWindow;
 
 using test_support::PumpUntil;
 using varnel_process::FocusOf;
@@ -117,28 +120,6 @@ void SendChord(const Chord& chord) {
     }
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
-
-// A window of Outlook's main-window class in this process: to Varnel, Outlook is running.
-// Hidden, so that it takes nothing from Varnel's window.
-class OutlookWindow {
-  public:
-    OutlookWindow() {
-        WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = kOutlookWindowClass;
-        RegisterClassA(&windowClass);
-        window_ = CreateWindowExA(0, kOutlookWindowClass, "Outlook", WS_OVERLAPPED, 0, 0, 10, 10,
-                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    }
-    ~OutlookWindow() { DestroyWindow(window_); }
-    OutlookWindow(const OutlookWindow&) = delete;
-    OutlookWindow& operator=(const OutlookWindow&) = delete;
-    HWND get() const { return window_; }
-
-  private:
-    HWND window_ = nullptr;
-};
 
 struct VisibleSearch {
     DWORD process;

@@ -4,6 +4,7 @@
 #include "launcher/outlook.h"
 #include "platform/message_pump.h"
 #include "resources/resource_ids.h"
+#include "support/launch_fixture.h"
 #include "support/test_support.h"
 #include "ui/frm_varnel.h"
 #include "ui/frm_varnel_design.h"
@@ -15,6 +16,8 @@
 #include <vector>
 
 namespace {
+
+using launch_fixture::OutlookWindow;
 
 namespace design = frm_varnel_design;
 using test_support::PumpFor;
@@ -384,28 +387,6 @@ class InsideModalLoop {
     std::function<void()> forceClose_;
     int ticks_ = 0;
     UINT_PTR timer_ = 0;
-};
-
-// A window of Outlook's main-window class: to the launch, Outlook is running. Hidden, so that
-// it takes nothing from the main window.
-class OutlookWindow {
-  public:
-    OutlookWindow() {
-        WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = kOutlookWindowClass;
-        RegisterClassA(&windowClass);
-        window_ = CreateWindowExA(0, kOutlookWindowClass, "Outlook", WS_OVERLAPPED, 0, 0, 10, 10,
-                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    }
-    ~OutlookWindow() { DestroyWindow(window_); }
-    OutlookWindow(const OutlookWindow&) = delete;
-    OutlookWindow& operator=(const OutlookWindow&) = delete;
-    HWND get() const { return window_; }
-
-  private:
-    HWND window_ = nullptr;
 };
 
 BOOL CALLBACK CollectChild(HWND window, LPARAM data) {

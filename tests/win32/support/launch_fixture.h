@@ -4,6 +4,7 @@
 // journal, Outlook's mode and journal), the registration of Outlook's open command, and the
 // message boxes a launch shows.
 
+#include "launcher/outlook.h"
 #include "platform/win32_raii.h"
 #include "support/outlook_standin.h"
 #include "support/sandbox_journal.h"
@@ -72,6 +73,28 @@ class OutlookRegistration {
   private:
     bool had_ = false;
     std::string saved_;
+};
+
+// A window of Outlook's main-window class in this process: to the program, Outlook is
+// running. Hidden, so that it takes nothing from the program's windows.
+class OutlookWindow {
+  public:
+    OutlookWindow() {
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = kOutlookWindowClass;
+        RegisterClassA(&windowClass);
+        window_ = CreateWindowExA(0, kOutlookWindowClass, "Outlook", WS_OVERLAPPED, 0, 0, 10, 10,
+                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    }
+    ~OutlookWindow() { DestroyWindow(window_); }
+    OutlookWindow(const OutlookWindow&) = delete;
+    OutlookWindow& operator=(const OutlookWindow&) = delete;
+    HWND get() const { return window_; }
+
+  private:
+    HWND window_ = nullptr;
 };
 
 // The stand-in Outlook's registered command, as sandbox/prefix writes it.
