@@ -383,8 +383,7 @@ LRESULT CALLBACK FrmAboutProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         }
         break;
     case WM_NCDESTROY:
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        delete form;
+        ReleaseWindowState<FrmAbout>(window);
         break;
     default:
         break;

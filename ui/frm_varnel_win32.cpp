@@ -553,8 +553,7 @@ LRESULT CALLBACK FrmVarnelProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         PostQuitMessage(0);
         return 0;
     case WM_NCDESTROY:
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        delete form;
+        ReleaseWindowState<FrmVarnel>(window);
         break;
     default:
         break;

@@ -16,3 +16,10 @@ template <typename State> void AttachWindowState(HWND window, LPARAM createStruc
     state->hwnd = window;
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
 }
+
+// At WM_NCDESTROY: the window lets go of its state object and deletes it.
+template <typename State> void ReleaseWindowState(HWND window) {
+    State* state = WindowState<State>(window);
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    delete state;
+}
