@@ -118,12 +118,12 @@ set(_trees VARNEL_BUILD_DIR=${CMAKE_BINARY_DIR} VARNEL_SOURCE_DIR=${CMAKE_SOURCE
 # Its own Wine prefix, but a burst of work (a new prefix, installs): alone, so the timing of the
 # other Wine tests is not disturbed.
 add_test(NAME package.msi COMMAND ${CMAKE_SOURCE_DIR}/tests/package/msi_test.sh)
-set_tests_properties(package.msi PROPERTIES RUN_SERIAL TRUE ENVIRONMENT "${_trees};\
+set_tests_properties(package.msi PROPERTIES RUN_SERIAL TRUE LABELS package ENVIRONMENT "${_trees};\
 VARNEL_NEXT_VERSION=${_next_version};\
 VARNEL_MSI=${VARNEL_PACKAGE_DIR}/Varnel-${PROJECT_VERSION}-win32.msi;\
 VARNEL_NEXT_MSI=${_next_msi};VARNEL_NEXT_EXE=${_marked_exe};\
 VARNEL_MSI_CHECK=$<TARGET_FILE:msi_check>")
 
 add_test(NAME package.zip COMMAND ${CMAKE_SOURCE_DIR}/tests/package/zip_test.sh)
-set_tests_properties(package.zip PROPERTIES
+set_tests_properties(package.zip PROPERTIES LABELS package
     ENVIRONMENT "${_trees};VARNEL_CPACK=${CMAKE_CPACK_COMMAND}")

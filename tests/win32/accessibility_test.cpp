@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -81,6 +82,35 @@ Described Describe(HWND control) {
     return described;
 }
 
+// Why the system's accessibility library cannot be tested here, or empty when it can: 64-bit
+// Wine 8 offers no IAccessible at all, not even for a plain system button (E_NOINTERFACE), so
+// nothing of ours can be read through it there.
+const std::string& AccessibilityLibraryMissing() {
+    static const std::string missing = [] {
+        HWND button = CreateWindowExA(0, "BUTTON", "Probe", WS_POPUP, 0, 0, 50, 20, nullptr,
+                                      nullptr, nullptr, nullptr);
+        IAccessible* accessible = nullptr;
+        const HRESULT result =
+            CreateStdAccessibleObject(button, static_cast<LONG>(OBJID_CLIENT), IID_IAccessible,
+                                      reinterpret_cast<void**>(&accessible));
+        if (accessible != nullptr) {
+            accessible->Release();
+        }
+        DestroyWindow(button);
+        if (SUCCEEDED(result)) {
+            return std::string();
+        }
+        char why[160];
+        std::snprintf(
+            why, sizeof why,
+            "the accessibility library gives no IAccessible even for a plain system button "
+            "(0x%08lX; 64-bit Wine 8 lacks it)",
+            static_cast<unsigned long>(result));
+        return std::string(why);
+    }();
+    return missing;
+}
+
 struct Labelled {
     int label;
     int control;
@@ -113,6 +143,7 @@ class Accessibility : public ::testing::Test {
         ClearQuitRequest();
     }
     HWND Item(int id) const { return GetDlgItem(form, id); }
+
     void ExpectEachLabelDirectlyBeforeItsControl(const char* when) {
         for (const Labelled& pair : kLabelled) {
             HWND label = Item(pair.label);
@@ -141,6 +172,9 @@ TEST_F(Accessibility, EachTextBoxAndTheListFollowTheirLabelInTheZOrder) {
 }
 
 TEST_F(Accessibility, TextBoxesAreNamedAfterTheirLabels) {
+    if (const std::string& missing = AccessibilityLibraryMissing(); !missing.empty()) {
+        GTEST_SKIP() << missing;
+    }
     // The server box is named whether it is locked or not.
     const Described alias = Describe(Item(IDC_TXT_EMAIL_ALIAS));
     ASSERT_EQ(alias.found, S_OK);
@@ -157,6 +191,9 @@ TEST_F(Accessibility, TextBoxesAreNamedAfterTheirLabels) {
 }
 
 TEST_F(Accessibility, ButtonsAndSwitchesAreNamedByTheirCaptions) {
+    if (const std::string& missing = AccessibilityLibraryMissing(); !missing.empty()) {
+        GTEST_SKIP() << missing;
+    }
     const struct {
         int id;
         const char* name;
@@ -179,6 +216,9 @@ TEST_F(Accessibility, ButtonsAndSwitchesAreNamedByTheirCaptions) {
 }
 
 TEST_F(Accessibility, TheAboutBoxButtonAndLinksAreNamed) {
+    if (const std::string& missing = AccessibilityLibraryMissing(); !missing.empty()) {
+        GTEST_SKIP() << missing;
+    }
     about = CreateFrmAbout(form);
     ASSERT_NE(about, nullptr);
     const Described ok = Describe(GetDlgItem(about, IDC_CMD_OK));

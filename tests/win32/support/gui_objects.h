@@ -54,8 +54,9 @@ inline const BYTE* ProcessEnvironmentBlock() {
 // The rows of the GDI handle table in use. Wine keeps one table per process and leaves the
 // owner field empty, so every row in use is this process's (stock objects included).
 inline long GdiObjectsInHandleTable() {
-    static_assert(sizeof(void*) == 4, "the process environment block is read at 32-bit offsets");
-    constexpr std::size_t kPebGdiSharedHandleTable = 0x94;
+    // GdiSharedHandleTable's place in the process environment block of each architecture; the
+    // table's rows have the same layout in both.
+    constexpr std::size_t kPebGdiSharedHandleTable = sizeof(void*) == 8 ? 0xF8 : 0x94;
     constexpr std::size_t kGdiHandleSlots = 0x10000;
     const BYTE* peb = ProcessEnvironmentBlock();
     if (peb == nullptr) {
