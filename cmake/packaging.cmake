@@ -1,10 +1,13 @@
 # Release packages of varnel.exe, both written to VARNEL_PACKAGE_DIR:
 #   - Varnel-<version>-win32.zip, the portable folder (varnel.exe, the sample varnel.ini,
-#     README.txt), made by CPack: `cpack` in the build tree, or the `package` target;
+#     README.txt): `cpack` in the build tree, or the `package` target, written by
+#     cmake/zip_package.cmake from what CPack packs;
 #   - Varnel-<version>-win32.msi, the Windows Installer package, made by wixl (msitools) from
-#     packaging/varnel.wxs.in: target varnel_msi, part of the default build when wixl is there.
-# scripts/package builds both in a release tree of their own. The cross build's tests install
-# the MSI under Wine (tests/package/msi_test.sh) and check the ZIP (tests/package/zip_test.sh).
+#     packaging/varnel.wxs.in by cmake/msi_package.cmake: target varnel_msi, part of the default
+#     build when wixl is there.
+# scripts/package makes the release from a tree of its own with the same two scripts, after
+# signing varnel.exe. The cross build's tests install the MSI under Wine
+# (tests/package/msi_test.sh) and check the ZIP (tests/package/zip_test.sh).
 
 set(VARNEL_PACKAGE_DIR ${CMAKE_BINARY_DIR}/package CACHE PATH
     "Folder that receives the ZIP and the Windows Installer package")
@@ -23,6 +26,35 @@ configure_file(${CMAKE_SOURCE_DIR}/resources/varnel.ini ${_packaging_out}/varnel
 configure_file(${CMAKE_SOURCE_DIR}/packaging/README.txt ${_packaging_out}/README.txt
                @ONLY NEWLINE_STYLE CRLF)
 
+# What cmake/zip_package.cmake and cmake/msi_package.cmake need to know of this tree. Package
+# dates: SOURCE_DATE_EPOCH when it is set where the packages are made, else the time of the
+# commit this tree was configured at (scripts/package always sets it).
+execute_process(COMMAND git -C ${CMAKE_SOURCE_DIR} log -1 --format=%ct
+                OUTPUT_VARIABLE _commit_time OUTPUT_STRIP_TRAILING_WHITESPACE
+                RESULT_VARIABLE _git_result ERROR_QUIET)
+if(NOT _git_result EQUAL 0 OR NOT _commit_time MATCHES "^[0-9]+$")
+    set(_commit_time 315532800) # 1980-01-01, the earliest date a ZIP entry can hold
+endif()
+find_program(VARNEL_WIXL wixl)
+find_program(VARNEL_MSIBUILD msibuild)
+set(VARNEL_PACKAGE_SETTINGS ${_packaging_out}/package_settings.cmake)
+file(CONFIGURE OUTPUT ${VARNEL_PACKAGE_SETTINGS} @ONLY CONTENT [=[
+# Written by cmake/packaging.cmake for cmake/zip_package.cmake and cmake/msi_package.cmake.
+set(VARNEL_VERSION @PROJECT_VERSION@)
+set(VARNEL_SOURCE_DIR [[@CMAKE_SOURCE_DIR@]])
+set(VARNEL_PACKAGING_DIR [[@_packaging_out@]])
+set(VARNEL_DESCRIPTION [[@PROJECT_DESCRIPTION@]])
+# Identifies Varnel to Windows Installer across all its versions: never change it.
+set(VARNEL_MSI_UPGRADE_CODE 90F5B6F2-35CE-4FB7-A600-2446B3D1139A)
+set(VARNEL_WIXL [[@VARNEL_WIXL@]])
+set(VARNEL_MSIBUILD [[@VARNEL_MSIBUILD@]])
+if("$ENV{SOURCE_DATE_EPOCH}" MATCHES "^[0-9]+$")
+    set(VARNEL_SOURCE_DATE_EPOCH $ENV{SOURCE_DATE_EPOCH})
+else()
+    set(VARNEL_SOURCE_DATE_EPOCH @_commit_time@)
+endif()
+]=])
+
 # --- Portable ZIP (CPack) ---------------------------------------------------------------------
 install(TARGETS varnel RUNTIME DESTINATION .)
 install(FILES ${_packaging_out}/varnel.ini ${_packaging_out}/README.txt DESTINATION .)
@@ -34,52 +66,28 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_FILE_NAME Varnel-${PROJECT_VERSION}-win32)
 set(CPACK_OUTPUT_FILE_PREFIX ${VARNEL_PACKAGE_DIR})
+# CPack's ZIP, written again in a fixed order with fixed dates and permissions.
+set(CPACK_VARNEL_SETTINGS ${VARNEL_PACKAGE_SETTINGS})
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/zip_package.cmake)
 include(CPack)
 
 # --- Windows Installer package (wixl) ---------------------------------------------------------
-find_program(VARNEL_WIXL wixl)
-find_program(VARNEL_MSIBUILD msibuild)
 if(NOT VARNEL_WIXL OR NOT VARNEL_MSIBUILD)
     message(STATUS "wixl or msibuild not found (Debian: wixl, msitools): no Windows Installer package")
     return()
 endif()
 
-# Identifies Varnel to Windows Installer across all its versions: never change it.
-set(VARNEL_MSI_UPGRADE_CODE 90F5B6F2-35CE-4FB7-A600-2446B3D1139A)
-# Component "Settings" (varnel.ini): Permanent (0x10) and NeverOverwrite (0x80).
-math(EXPR _settings_attributes "0x10 | 0x80")
-
 # Adds target `target`, which writes the package `output` of program version `version` (four
 # fields) holding the program file `exe` (made by `exe_dependency`).
 function(varnel_add_msi target version exe exe_dependency output)
-    string(REPLACE "." ";" _fields ${version})
-    list(GET _fields 0 _major)
-    list(GET _fields 1 _minor)
-    list(GET _fields 3 _revision)
-    set(VARNEL_PACKAGE_VERSION ${version})
-    set(VARNEL_MSI_VERSION ${_major}.${_minor}.${_revision})
-    # A product code per version, the same for every build of it: installing the same version
-    # twice is a repair, not a second entry in the installed programs list.
-    string(UUID VARNEL_MSI_PRODUCT_CODE NAMESPACE ${VARNEL_MSI_UPGRADE_CODE}
-           NAME "Varnel ${VARNEL_MSI_VERSION}" TYPE SHA1 UPPER)
-    # wixl finds files only by paths relative to its working folder: it runs in a folder of
-    # this package's own that holds them.
     set(_stage ${_packaging_out}/${target})
-    configure_file(${CMAKE_SOURCE_DIR}/packaging/varnel.wxs.in ${_stage}/varnel.wxs @ONLY)
-    set(_sql "UPDATE `Component` SET `Attributes` = ${_settings_attributes} WHERE `Component` = 'Settings'")
-    get_filename_component(_output_dir ${output} DIRECTORY)
     add_custom_command(OUTPUT ${output}
-        COMMAND ${CMAKE_COMMAND} -E make_directory ${_output_dir}
-        COMMAND ${CMAKE_COMMAND} -E copy ${exe} ${_stage}/varnel.exe
-        COMMAND ${CMAKE_COMMAND} -E copy ${_packaging_out}/varnel.ini ${_stage}/varnel.ini
-        COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/resources/varnel.ico
-                ${_stage}/varnel.ico
-        COMMAND ${VARNEL_WIXL} --arch x86 -o ${output}.part varnel.wxs
-        COMMAND ${VARNEL_MSIBUILD} ${output}.part -q ${_sql}
-        COMMAND ${CMAKE_COMMAND} -E rename ${output}.part ${output}
-        WORKING_DIRECTORY ${_stage}
-        DEPENDS ${_stage}/varnel.wxs ${exe_dependency} ${_packaging_out}/varnel.ini
-                ${CMAKE_SOURCE_DIR}/resources/varnel.ico
+        COMMAND ${CMAKE_COMMAND} -DSETTINGS=${VARNEL_PACKAGE_SETTINGS} -DVERSION=${version}
+                -DPROGRAM=${exe} -DSTAGE=${_stage} -DOUTPUT=${output}
+                -P ${CMAKE_SOURCE_DIR}/cmake/msi_package.cmake
+        DEPENDS ${CMAKE_SOURCE_DIR}/cmake/msi_package.cmake ${VARNEL_PACKAGE_SETTINGS}
+                ${CMAKE_SOURCE_DIR}/packaging/varnel.wxs.in ${exe_dependency}
+                ${_packaging_out}/varnel.ini ${CMAKE_SOURCE_DIR}/resources/varnel.ico
         COMMENT "Windows Installer package ${output}"
         VERBATIM)
     add_custom_target(${target} ALL DEPENDS ${output})
