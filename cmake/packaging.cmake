@@ -37,6 +37,7 @@ if(NOT _git_result EQUAL 0 OR NOT _commit_time MATCHES "^[0-9]+$")
 endif()
 find_program(VARNEL_WIXL wixl)
 find_program(VARNEL_MSIBUILD msibuild)
+find_program(VARNEL_ZIP zip)
 set(VARNEL_PACKAGE_SETTINGS ${_packaging_out}/package_settings.cmake)
 file(CONFIGURE OUTPUT ${VARNEL_PACKAGE_SETTINGS} @ONLY CONTENT [=[
 # Written by cmake/packaging.cmake for cmake/zip_package.cmake and cmake/msi_package.cmake.
@@ -48,6 +49,7 @@ set(VARNEL_DESCRIPTION [[@PROJECT_DESCRIPTION@]])
 set(VARNEL_MSI_UPGRADE_CODE 90F5B6F2-35CE-4FB7-A600-2446B3D1139A)
 set(VARNEL_WIXL [[@VARNEL_WIXL@]])
 set(VARNEL_MSIBUILD [[@VARNEL_MSIBUILD@]])
+set(VARNEL_ZIP [[@VARNEL_ZIP@]])
 if("$ENV{SOURCE_DATE_EPOCH}" MATCHES "^[0-9]+$")
     set(VARNEL_SOURCE_DATE_EPOCH $ENV{SOURCE_DATE_EPOCH})
 else()
@@ -66,9 +68,12 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_FILE_NAME Varnel-${PROJECT_VERSION}-win32)
 set(CPACK_OUTPUT_FILE_PREFIX ${VARNEL_PACKAGE_DIR})
-# CPack's ZIP, written again in a fixed order with fixed dates and permissions.
-set(CPACK_VARNEL_SETTINGS ${VARNEL_PACKAGE_SETTINGS})
-set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/zip_package.cmake)
+# CPack's ZIP, written again in a fixed order with fixed dates and permissions (by Info-ZIP's
+# zip, where there is one).
+if(VARNEL_ZIP)
+    set(CPACK_VARNEL_SETTINGS ${VARNEL_PACKAGE_SETTINGS})
+    set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/zip_package.cmake)
+endif()
 include(CPack)
 
 # --- Windows Installer package (wixl) ---------------------------------------------------------

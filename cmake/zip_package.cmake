@@ -1,7 +1,7 @@
 # Writes the portable ZIP so that the same files give the same bytes, whenever and wherever it
 # is made: entries in name order under one top folder, every entry dated SOURCE_DATE_EPOCH
 # (UTC), fixed permissions (0755 for programs, 0644 otherwise), no owner. CPack alone leaves the
-# entries in the order the file system lists them.
+# entries in the order the file system lists them and keeps each file's owner and times.
 #
 #   cmake -DSETTINGS=<package_settings.cmake> -DFOLDER=<files> -DOUTPUT=<name>.zip -P zip_package.cmake
 #     packs the files of FOLDER (no subfolders) into OUTPUT under the top folder <name>;
@@ -20,6 +20,9 @@ foreach(_name SETTINGS FOLDER OUTPUT)
     endif()
 endforeach()
 include(${SETTINGS})
+if(NOT VARNEL_ZIP)
+    message(FATAL_ERROR "zip_package.cmake: no zip program (Debian: zip)")
+endif()
 
 get_filename_component(_top ${OUTPUT} NAME_WLE)
 get_filename_component(_output_dir ${OUTPUT} DIRECTORY)
@@ -45,14 +48,12 @@ foreach(_name IN LISTS _names)
     list(APPEND _entries ${_top}/${_name})
 endforeach()
 
-# string(TIMESTAMP) gives SOURCE_DATE_EPOCH's time when that is set. ZIP entries hold local
-# time: the archiver runs in UTC.
-set(ENV{SOURCE_DATE_EPOCH} ${VARNEL_SOURCE_DATE_EPOCH})
-string(TIMESTAMP _mtime "%Y-%m-%d %H:%M:%S UTC" UTC)
+# Info-ZIP's zip: -X keeps no owner and no time but the entry's modification time, which it
+# stores as local time: zip runs in UTC. (cmake -E tar also stores each file's access and change
+# times.)
+execute_process(COMMAND touch -d @${VARNEL_SOURCE_DATE_EPOCH} -- ${_entries}
+                WORKING_DIRECTORY ${_tree} COMMAND_ERROR_IS_FATAL ANY)
 file(REMOVE ${OUTPUT})
-execute_process(
-    COMMAND ${CMAKE_COMMAND} -E env TZ=UTC
-            ${CMAKE_COMMAND} -E tar cf ${OUTPUT} --format=zip "--mtime=${_mtime}" -- ${_entries}
-    WORKING_DIRECTORY ${_tree}
-    COMMAND_ERROR_IS_FATAL ANY)
+execute_process(COMMAND ${CMAKE_COMMAND} -E env TZ=UTC ${VARNEL_ZIP} -X -D -q ${OUTPUT} ${_entries}
+                WORKING_DIRECTORY ${_tree} COMMAND_ERROR_IS_FATAL ANY)
 file(REMOVE_RECURSE ${_tree})
