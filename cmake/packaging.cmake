@@ -121,10 +121,6 @@ add_custom_command(OUTPUT ${_marked_exe}
 set(_next_msi ${_test_out}/Varnel-${_next_version}-win32.msi)
 varnel_add_msi(varnel_msi_next ${_next_version} ${_marked_exe} ${_marked_exe} ${_next_msi})
 
-# Starts the installed program from the Start-menu shortcut and reports what it shows.
-add_executable(msi_check tests/package/msi_check_main_win32.cpp)
-target_link_libraries(msi_check PRIVATE varnel_win32_test_support)
-
 set(_trees VARNEL_BUILD_DIR=${CMAKE_BINARY_DIR} VARNEL_SOURCE_DIR=${CMAKE_SOURCE_DIR}
            VARNEL_VERSION=${PROJECT_VERSION})
 

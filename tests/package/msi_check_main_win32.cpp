@@ -1,7 +1,8 @@
-// msi_check SHORTCUT: starts the program a Start-menu shortcut points to, the way the shell
-// would (its target, in its working folder), and reports on standard output, one "key=value"
-// per line, what the installed Varnel shows:
-//   target=, directory=   the shortcut's target and working folder
+// msi_check SHORTCUT | PROGRAM: starts the program a Start-menu shortcut points to, the way the
+// shell would (its target, in its working folder), or the program file PROGRAM (.exe) in its
+// own folder, and reports on standard output, one "key=value" per line, what that Varnel shows:
+//   target=, directory=   the program started and its working folder
+//   version=              the file version its version resource gives Windows (a.b.c.d)
 //   window=               the title of the program's visible main window
 //   location=             each entry of the location list, in order
 //   exit=                 the exit code once the window was closed
@@ -11,6 +12,7 @@
 #include "platform/win32_raii.h"
 #include "support/test_support.h"
 #include "support/varnel_process.h"
+#include "ui/frm_about.h"
 #include "ui/frm_varnel.h"
 
 #include <windows.h>
@@ -152,21 +154,46 @@ class Started {
     DWORD id_ = 0;
 };
 
+bool EndsWithExe(const std::string& path) {
+    return path.size() > 4 && lstrcmpiA(path.c_str() + path.size() - 4, ".exe") == 0;
+}
+
+// A program file stands for itself, started in its own folder.
+Shortcut ProgramItself(const std::string& path) {
+    const std::string::size_type slash = path.find_last_of("\\/");
+    return {Wide(path), Wide(slash == std::string::npos ? std::string() : path.substr(0, slash))};
+}
+
+std::string FileVersion(const std::string& path) {
+    const VersionResource version = ReadVersionResource(path);
+    if (!version.found) {
+        return {};
+    }
+    return std::to_string(HIWORD(version.fileVersionMS)) + "." +
+           std::to_string(LOWORD(version.fileVersionMS)) + "." +
+           std::to_string(HIWORD(version.fileVersionLS)) + "." +
+           std::to_string(LOWORD(version.fileVersionLS));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: msi_check SHORTCUT.lnk\n");
+        std::fprintf(stderr, "usage: msi_check SHORTCUT.lnk | PROGRAM.exe\n");
         return 2;
     }
     ComApartment com;
     Shortcut shortcut;
-    if (!com.ok() || !ReadShortcut(argv[1], shortcut)) {
+    if (EndsWithExe(argv[1])) {
+        shortcut = ProgramItself(argv[1]);
+    } else if (!com.ok() || !ReadShortcut(argv[1], shortcut)) {
         std::fprintf(stderr, "msi_check: cannot read the shortcut %s\n", argv[1]);
         return 2;
     }
-    Report("target", Narrow(shortcut.target.c_str()));
+    const std::string target = Narrow(shortcut.target.c_str());
+    Report("target", target);
     Report("directory", Narrow(shortcut.directory.c_str()));
+    Report("version", FileVersion(target));
 
     Started program(shortcut.target, shortcut.directory);
     if (!program) {
