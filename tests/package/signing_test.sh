@@ -130,13 +130,15 @@ if [ "$arch" = i686 ]; then
     cp "$keys/unsigned/varnel.exe" "$start/unsigned/varnel.exe"
     cp "$keys/signed.exe" "$start/signed/varnel.exe"
 else
-    echo "== $(wine_why_not i686): the 64-bit build of the same sources instead," \
+    why=$(wine_why_not i686)
+    wine_runs i686 && why="VARNEL_WINE_ARCHES=\"$VARNEL_WINE_ARCHES\" leaves out i686"
+    echo "== $why: the 64-bit build of the same sources instead," \
         "signed by scripts/lib/sign as the release is, under $arch Wine"
-    cp "$release_source/build/mingw-$arch/bin/varnel.exe" "$start/unsigned/varnel.exe" &&
-        cp "$start/unsigned/varnel.exe" "$start/signed/varnel.exe" &&
-        env "${signer[@]}" "$release_source/scripts/lib/sign" "$start/signed/varnel.exe" ||
-        echo "FAIL signing build/mingw-$arch/bin/varnel.exe (build the mingw-$arch preset first)"
-    check "the signed 64-bit build verifies against the certificate" verifies "$start/signed/varnel.exe"
+    build_exe=$release_source/build/mingw-$arch/bin/varnel.exe
+    cp "$build_exe" "$start/unsigned/varnel.exe" && cp "$build_exe" "$start/signed/varnel.exe"
+    check "build/mingw-$arch/bin/varnel.exe signed by scripts/lib/sign" \
+        env "${signer[@]}" "$release_source/scripts/lib/sign" "$start/signed/varnel.exe"
+    check "... it verifies against the certificate" verifies "$start/signed/varnel.exe"
 fi
 cp "$release_source/resources/varnel.ini" "$start/unsigned/varnel.ini"
 cp "$release_source/resources/varnel.ini" "$start/signed/varnel.ini"
