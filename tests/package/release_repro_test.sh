@@ -13,6 +13,8 @@ work=${1:?usage: release_repro_test.sh WORK}
 
 mkdir -p "$work"
 work=$(cd "$work" && pwd)
+# msiinfo writes a table's binary columns (the package's icon) below the current folder.
+cd "$work"
 a=$work/a/varnel
 b=$work/copy-b/in/another/folder/varnel
 rm -rf "$work/a" "$work/copy-b"
