@@ -61,34 +61,7 @@ if ! "$WINE" wineboot -i </dev/null >>"$log" 2>&1; then
     exit 1
 fi
 
-failures=0
-skipped=0
-ok() { echo "ok   $1"; }
-fail() {
-    echo "FAIL $1"
-    failures=$((failures + 1))
-}
-# skip DESCRIPTION REASON
-skip() {
-    echo "skip $1: $2"
-    skipped=$((skipped + 1))
-}
-# check DESCRIPTION COMMAND...: passes when COMMAND succeeds.
-check() {
-    local what=$1
-    shift
-    if "$@"; then ok "$what"; else fail "$what"; fi
-}
-# fails COMMAND...: succeeds when COMMAND fails.
-fails() { ! "$@"; }
-# same DESCRIPTION EXPECTED ACTUAL
-same() {
-    if [ "$2" = "$3" ]; then
-        ok "$1"
-    else
-        fail "$1: expected [$2], got [$3]"
-    fi
-}
+. "$VARNEL_SOURCE_DIR/tests/package/checks.sh"
 
 # --- Helpers ------------------------------------------------------------------------------------
 # Z:\ is the whole Linux file system in every Wine prefix.
@@ -270,13 +243,11 @@ check "varnel.exe is removed" test ! -e "$exe"
 check "varnel.ini stays" test -f "$ini"
 same "no entry in the installed programs list" 0 "$(varnel_entries)"
 
-[ $skipped -eq 0 ] || echo "$skipped check(s) skipped, each with its reason above"
 if [ $failures -ne 0 ]; then
-    echo "$failures check(s) failed; Wine's output: $log; the prefix is kept for a look"
-    exit 1
+    finish "Wine's output: $log; the prefix is kept for a look"
 fi
 # The prefix is made afresh by the next run anyway: its space goes back now.
 trap - EXIT
 stop_server
 rm -rf "$prefix"
-echo "all checks passed"
+finish

@@ -10,13 +10,10 @@
 #                             runs DEST/scripts/package with those environment variables added;
 #                             its output goes to DEST.log; fails as it fails
 #   release_packages DEST     lists the release files in DEST/build/package
-#   check DESCRIPTION COMMAND...   ok when COMMAND succeeds; counts failures in $failures
-#   fails COMMAND...          succeeds when COMMAND fails
-#   finish                    prints the outcome; exits 1 when a check failed
+# and the checks of tests/package/checks.sh.
 
 release_source=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 release_epoch=$(git -C "$release_source" log -1 --format=%ct 2>/dev/null) || release_epoch=1700000000
-failures=0
 
 release_copy() {
     mkdir -p "$1"
@@ -34,23 +31,4 @@ release_packages() {
     (cd "$1/build/package" 2>/dev/null && ls -A Varnel-* varnel.exe SHA256SUMS 2>/dev/null)
 }
 
-check() {
-    local what=$1
-    shift
-    if "$@"; then
-        echo "ok   $what"
-    else
-        echo "FAIL $what"
-        failures=$((failures + 1))
-    fi
-}
-
-fails() { ! "$@"; }
-
-finish() {
-    if [ $failures -ne 0 ]; then
-        echo "$failures check(s) failed"
-        exit 1
-    fi
-    echo "all checks passed"
-}
+. "$release_source/tests/package/checks.sh"

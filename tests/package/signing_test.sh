@@ -132,8 +132,9 @@ if [ "$arch" = i686 ]; then
 else
     why=$(wine_why_not i686)
     wine_runs i686 && why="VARNEL_WINE_ARCHES=\"$VARNEL_WINE_ARCHES\" leaves out i686"
-    echo "== $why: the 64-bit build of the same sources instead," \
-        "signed by scripts/lib/sign as the release is, under $arch Wine"
+    skip "the signed 32-bit release program starts" "$why"
+    echo "== instead: the 64-bit build of the same sources, signed by scripts/lib/sign as the" \
+        "release is, under $arch Wine"
     build_exe=$release_source/build/mingw-$arch/bin/varnel.exe
     cp "$build_exe" "$start/unsigned/varnel.exe" && cp "$build_exe" "$start/signed/varnel.exe"
     check "build/mingw-$arch/bin/varnel.exe signed by scripts/lib/sign" \

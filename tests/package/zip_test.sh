@@ -18,17 +18,7 @@ work=$VARNEL_BUILD_DIR/zip-test
 rm -rf "$work"
 mkdir -p "$work/out" "$work/unpacked"
 
-failures=0
-check() {
-    local what=$1
-    shift
-    if "$@"; then
-        echo "ok   $what"
-    else
-        echo "FAIL $what"
-        failures=$((failures + 1))
-    fi
-}
+. "$VARNEL_SOURCE_DIR/tests/package/checks.sh"
 # Every line of the file ends in CR LF.
 crlf_only() { [ -s "$1" ] && ! grep -qv $'\r$' "$1"; }
 
@@ -66,8 +56,4 @@ while IFS= read -r message; do
     check "README.txt quotes \"$message\"" grep -qF "\"$message\"" "$folder/README.txt"
 done <<<"$messages"
 
-if [ $failures -ne 0 ]; then
-    echo "$failures check(s) failed"
-    exit 1
-fi
-echo "all checks passed"
+finish
