@@ -587,6 +587,21 @@ TEST_F(AboutLinks, ARealMouseClickOnTheLinkOpensIt) {
     mouse[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
     mouse[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
     SendInput(1, &mouse[0], sizeof(INPUT));
+    // The pointer moves through the display server: give it up to a second to arrive.
+    const POINT target{link.left + 4, link.top + 6};
+    POINT at{};
+    for (int waited = 0;
+         waited < 1000 && !(GetCursorPos(&at) && at.x == target.x && at.y == target.y);
+         waited += 20) {
+        PumpFor(20);
+    }
+    HWND under = WindowFromPoint(target);
+    DWORD underProcess = 0;
+    GetWindowThreadProcessId(under, &underProcess);
+    ASSERT_EQ(under, GetDlgItem(box, IDC_LBL_CONTACT_WWW))
+        << "the pointer is at " << at.x << "," << at.y << " over a window of class "
+        << ClassOf(under) << " of process " << underProcess << " (ours: " << GetCurrentProcessId()
+        << ")";
     PumpFor(100);
     EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, MAKEINTRESOURCEA(32649)))
         << "the hand while over the link";
