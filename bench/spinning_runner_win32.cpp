@@ -3,7 +3,6 @@
 // the reference build varnel_spinning uses it, to show what the product's paced wait saves.
 #include "platform/other.h"
 
-#include "launcher/outlook.h"
 #include "platform/message_pump.h"
 #include "platform/win32_raii.h"
 
@@ -36,11 +35,11 @@ bool ProcessEnded(HANDLE process, DWORD& exitCode) {
 }
 
 // Deliberately busy: the reference for the CPU time and latency of the product's wait.
-void SpinUntilProcessOrOutlook(HANDLE process) {
+void SpinUntilProcessOrOutlook(HANDLE process, const std::function<bool()>& outlookIsUp) {
     DWORD exitCode = 0;
     for (;;) {
         PumpPendingMessages();
-        if (ProcessEnded(process, exitCode) || IsOutlookRunning()) {
+        if (ProcessEnded(process, exitCode) || outlookIsUp()) {
             return;
         }
     }
@@ -48,7 +47,8 @@ void SpinUntilProcessOrOutlook(HANDLE process) {
 
 } // namespace
 
-bool RunAndWait(const std::string& commandLine, unsigned long pauseMilliseconds) {
+bool RunAndWait(const std::string& commandLine, const std::function<bool()>& outlookIsUp,
+                unsigned long pauseMilliseconds) {
     std::string command = commandLine;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -61,6 +61,6 @@ bool RunAndWait(const std::string& commandLine, unsigned long pauseMilliseconds)
     const UniqueHandle thread(created.hThread);
 
     PauseKeepingWindowPainted(pauseMilliseconds);
-    SpinUntilProcessOrOutlook(process.get());
+    SpinUntilProcessOrOutlook(process.get(), outlookIsUp);
     return true;
 }

@@ -1,16 +1,13 @@
 #include "platform/other.h"
 
-#include "launcher/outlook.h"
 #include "platform/message_pump.h"
+#include "platform/wait_rules.h"
 #include "platform/win32_raii.h"
+#include "platform/window_creation_hook.h"
 
 #include <windows.h>
 
 namespace {
-
-// An Outlook window in another process signals nothing we could wait on, so the wait wakes
-// this often to look for it.
-constexpr DWORD kPollMs = 25;
 
 #ifndef _WIN64
 static_assert(sizeof(STARTUPINFOA) == 68);
@@ -31,39 +28,51 @@ void PauseKeepingWindowPainted(unsigned long milliseconds) {
     }
 }
 
-// The process has ended once its handle is signalled. Its exit code is read as well: any
-// code other than "still active" (259) also ends the wait; a failed read keeps the last code.
-bool ProcessEnded(HANDLE process, DWORD& exitCode) {
-    if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0) {
-        return true;
-    }
+std::optional<std::uint32_t> ExitCode(HANDLE process) {
     DWORD code = 0;
-    if (GetExitCodeProcess(process, &code)) {
-        exitCode = code;
+    if (!GetExitCodeProcess(process, &code)) {
+        return std::nullopt;
     }
-    return exitCode != STILL_ACTIVE;
+    return code;
 }
 
-void WaitForProcessOrOutlook(HANDLE process) {
-    DWORD exitCode = 0;
+// Makes the calls that WaitRules asks for.
+void WaitForProcessOrOutlook(HANDLE process, const std::function<bool()>& outlookIsUp) {
+    WindowCreationHook hook;
+    WaitRules rules(hook.Installed());
     for (;;) {
+        // Handles input and takes the hook's reports, which come in with the messages.
         PumpPendingMessages();
-        if (ProcessEnded(process, exitCode) || IsOutlookRunning()) {
+        if (hook.TakeCreated()) {
+            rules.WindowCreated();
+        }
+        if (QuitRequested() && rules.WatchesQueue()) {
+            rules.QuitTaken();
+            hook.Remove();
+        }
+        if (rules.ProcessEnded(WaitForSingleObject(process, 0) == WAIT_OBJECT_0,
+                               ExitCode(process))) {
             return;
         }
-        if (QuitRequested()) {
-            // The main loop ends after us. The queue is no longer emptied, so a wait on it
-            // would return at once forever: wait on the process alone.
-            WaitForSingleObject(process, kPollMs);
+        if (rules.TestDue(GetTickCount64())) {
+            if (outlookIsUp()) {
+                return;
+            }
+            rules.Tested(GetTickCount64());
+        }
+        const DWORD timeout = rules.NextWaitMs(GetTickCount64());
+        if (rules.WatchesQueue()) {
+            MsgWaitForMultipleObjects(1, &process, FALSE, timeout, QS_ALLINPUT);
         } else {
-            MsgWaitForMultipleObjects(1, &process, FALSE, kPollMs, QS_ALLINPUT);
+            WaitForSingleObject(process, timeout);
         }
     }
 }
 
 } // namespace
 
-bool RunAndWait(const std::string& commandLine, unsigned long pauseMilliseconds) {
+bool RunAndWait(const std::string& commandLine, const std::function<bool()>& outlookIsUp,
+                unsigned long pauseMilliseconds) {
     // CreateProcessA takes a writable command line: hand it our own copy.
     std::string command = commandLine;
     STARTUPINFOA startup = {};
@@ -77,6 +86,6 @@ bool RunAndWait(const std::string& commandLine, unsigned long pauseMilliseconds)
     const UniqueHandle thread(created.hThread);
 
     PauseKeepingWindowPainted(pauseMilliseconds);
-    WaitForProcessOrOutlook(process.get());
+    WaitForProcessOrOutlook(process.get(), outlookIsUp);
     return true;
 }

@@ -51,3 +51,12 @@ struct IconDestroyer {
     }
 };
 using UniqueIcon = std::unique_ptr<HICON__, IconDestroyer>;
+
+struct WinEventUnhooker {
+    void operator()(HWINEVENTHOOK hook) const noexcept {
+        if (hook != nullptr) {
+            UnhookWinEvent(hook);
+        }
+    }
+};
+using UniqueWinEventHook = std::unique_ptr<HWINEVENTHOOK__, WinEventUnhooker>;

@@ -98,7 +98,7 @@ class SystemLaunchServices final : public LaunchServices {
     bool IsOutlookRunning() override { return ::IsOutlookRunning(); }
     std::string GetOutlookPath() override { return ::GetOutlookPath(); }
     bool RunAndWait(const std::string& commandLine) override {
-        return ::RunAndWait(commandLine, pauseMilliseconds_);
+        return ::RunAndWait(commandLine, ::IsOutlookRunning, pauseMilliseconds_);
     }
 
   private:

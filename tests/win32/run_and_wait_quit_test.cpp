@@ -4,6 +4,7 @@
 #include "launcher/outlook.h"
 #include "platform/message_pump.h"
 #include "platform/other.h"
+#include "support/hook_install.h"
 #include "support/outlook_standin.h"
 #include "support/test_support.h"
 
@@ -16,7 +17,7 @@
 
 namespace {
 
-TEST(RunAndWait, AQuitDuringTheWaitIsKeptAndTheWaitGoesOnWithoutSpinning) {
+TEST(RunAndWait, AQuitDuringTheWaitIsKeptAndTheWaitGoesOnWithoutSpinningOrTheHook) {
     ASSERT_TRUE(test_support::FileExists(outlook_standin::ProgramPath()));
     const outlook_standin::Session outlook("stay");
     const outlook_standin::Watchdog watchdog(15000);
@@ -31,14 +32,16 @@ TEST(RunAndWait, AQuitDuringTheWaitIsKeptAndTheWaitGoesOnWithoutSpinning) {
         Sleep(1000);
         outlook_standin::EndStandIns();
     });
+    const HookInstall hook(HookInstall::kRecorded);
     const double cpuBefore = outlook_standin::ProcessCpuMilliseconds();
     const ULONGLONG start = GetTickCount64();
-    EXPECT_TRUE(RunAndWait(outlook.CommandLine(), 100));
+    EXPECT_TRUE(RunAndWait(outlook.CommandLine(), IsOutlookRunning, 100));
     const ULONGLONG elapsed = GetTickCount64() - start;
     const double cpu = outlook_standin::ProcessCpuMilliseconds() - cpuBefore;
     other.join();
     std::printf("waited %llu ms using %.1f ms of CPU\n", elapsed, cpu);
     EXPECT_TRUE(QuitRequested());
+    EXPECT_TRUE(HookInstall::InstalledAndRemoved());
     EXPECT_GE(elapsed, 1500u);
     EXPECT_LT(elapsed, 2000u);
     EXPECT_LT(cpu, 100.0);
