@@ -41,18 +41,20 @@ void WaitForProcessOrOutlook(HANDLE process, const std::function<bool()>& outloo
     WindowCreationHook hook;
     WaitRules rules(hook.Installed());
     for (;;) {
-        // Handles input and takes the hook's reports, which come in with the messages.
-        PumpPendingMessages();
-        if (hook.TakeCreated()) {
-            rules.WindowCreated();
-        }
-        if (QuitRequested() && rules.WatchesQueue()) {
-            rules.QuitTaken();
-            hook.Remove();
-        }
-        if (rules.ProcessEnded(WaitForSingleObject(process, 0) == WAIT_OBJECT_0,
-                               ExitCode(process))) {
-            return;
+        if (rules.LookAtQueueAndProcess()) {
+            // Handles input and takes the hook's reports, which come in with the messages.
+            PumpPendingMessages();
+            if (hook.TakeCreated()) {
+                rules.WindowCreated();
+            }
+            if (QuitRequested() && rules.WatchesQueue()) {
+                rules.QuitTaken();
+                hook.Remove();
+            }
+            if (rules.ProcessEnded(WaitForSingleObject(process, 0) == WAIT_OBJECT_0,
+                                   ExitCode(process))) {
+                return;
+            }
         }
         if (rules.TestDue(GetTickCount64())) {
             if (outlookIsUp()) {
@@ -61,11 +63,10 @@ void WaitForProcessOrOutlook(HANDLE process, const std::function<bool()>& outloo
             rules.Tested(GetTickCount64());
         }
         const DWORD timeout = rules.NextWaitMs(GetTickCount64());
-        if (rules.WatchesQueue()) {
-            MsgWaitForMultipleObjects(1, &process, FALSE, timeout, QS_ALLINPUT);
-        } else {
-            WaitForSingleObject(process, timeout);
-        }
+        const DWORD woke = rules.WatchesQueue()
+                               ? MsgWaitForMultipleObjects(1, &process, FALSE, timeout, QS_ALLINPUT)
+                               : WaitForSingleObject(process, timeout);
+        rules.Waited(woke == WAIT_TIMEOUT);
     }
 }
 

@@ -11,9 +11,10 @@
 // the first test, which runs before the first wait, so a window made at any moment is seen.
 // The interval is 250 ms while the hook watches (a safety net for an event that was not
 // delivered) and 25 ms without it: the hook could not be installed, or a quit was taken from
-// the queue. After a quit the queue is no longer emptied, so hook events would only pile up
-// there and a wait on the queue would return at once forever: the hook goes and the runner
-// waits on the process alone.
+// the queue. A wait that merely timed out says that neither the queue nor the process changed,
+// so then only the test runs: each idle wake-up costs as little as it can. After a quit the
+// queue is no longer emptied, so hook events would only pile up there and a wait on the queue
+// would return at once forever: the hook goes and the runner waits on the process alone.
 
 #include <cstdint>
 #include <optional>
@@ -41,6 +42,17 @@ class WaitRules {
     bool Hooked() const { return hooked_; }
     bool WatchesQueue() const { return watchQueue_; }
 
+    // The last wait ended: by its time-out (the re-check is due), or by the process or the
+    // queue.
+    void Waited(bool timedOut) {
+        timedOut_ = timedOut;
+        testDue_ = testDue_ || timedOut;
+    }
+
+    // Whether to handle the queue and look at the process now: always, except after a wait
+    // that timed out.
+    bool LookAtQueueAndProcess() const { return !timedOut_; }
+
     // Whether the process has ended: its handle is signalled, or its exit code is not
     // kStillActive. A code that could not be read (nullopt) leaves the last one read, 0 at
     // first.
@@ -60,6 +72,7 @@ class WaitRules {
 
     bool hooked_;
     bool watchQueue_ = true;
+    bool timedOut_ = false;
     bool testDue_ = true;
     std::uint64_t lastTest_ = 0;
     std::uint32_t exitCode_ = 0;

@@ -47,6 +47,18 @@ TEST(WaitRules, AReportedWindowMakesTheTestDueAtOnceAndOnlyOnce) {
     EXPECT_EQ(rules.NextWaitMs(kStart + 10), 250u) << "the re-check counts from the last test";
 }
 
+TEST(WaitRules, AWaitThatTimedOutRunsTheTestAloneWhateverTheClockSays) {
+    WaitRules rules = TestedOnce(true);
+    ASSERT_TRUE(rules.LookAtQueueAndProcess()) << "before the first wait";
+    rules.Waited(true);
+    EXPECT_FALSE(rules.LookAtQueueAndProcess());
+    EXPECT_TRUE(rules.TestDue(kStart + 240)) << "a coarse clock may lag the wait's time-out";
+    rules.Tested(kStart + 240);
+    rules.Waited(false);
+    EXPECT_TRUE(rules.LookAtQueueAndProcess());
+    EXPECT_FALSE(rules.TestDue(kStart + 241)) << "a message is no reason to look for Outlook";
+}
+
 TEST(WaitRules, AfterAQuitOnlyTheProcessAndThe25MsTestAreWatched) {
     WaitRules rules = TestedOnce(true);
     ASSERT_TRUE(rules.Hooked());
