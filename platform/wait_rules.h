@@ -5,7 +5,7 @@
 //
 // The runner waits for whichever comes first: the started process ends (return); messages
 // for this thread arrive (they are handled, so the window stays usable); the window-creation
-// hook reports a top-level window created anywhere on the desktop; or the re-check interval
+// hook reports a top-level window made by another process; or the re-check interval
 // has passed since the Outlook test last ran. The Outlook test runs after each reported
 // window and at every interval; a true answer ends the wait. The hook is installed before
 // the first test, which runs before the first wait, so a window made at any moment is seen.
@@ -39,7 +39,6 @@ class WaitRules {
         watchQueue_ = false;
     }
 
-    bool Hooked() const { return hooked_; }
     bool WatchesQueue() const { return watchQueue_; }
 
     // The last wait ended: by its time-out (the re-check is due), or by the process or the
