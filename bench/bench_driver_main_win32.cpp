@@ -15,7 +15,7 @@
 // Paths are Windows paths. Exit code 0 when every run worked, 1 otherwise, 2 for bad arguments.
 #include "bench/bench_stats.h"
 #include "launcher/outlook.h"
-#include "platform/other.h"
+#include "platform/process_runner.h"
 #include "platform/win32_raii.h"
 #include "ui/frm_varnel.h"
 

@@ -4,7 +4,7 @@
 #include "launcher/cdo_session.h"
 #include "launcher/launch_sequence.h"
 #include "launcher/outlook.h"
-#include "platform/other.h"
+#include "platform/process_runner.h"
 #include "resources/resource_ids.h"
 #include "ui/frm_varnel.h"
 #include "ui/frm_varnel_events.h"

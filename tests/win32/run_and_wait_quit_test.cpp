@@ -3,7 +3,7 @@
 
 #include "launcher/outlook.h"
 #include "platform/message_pump.h"
-#include "platform/other.h"
+#include "platform/process_runner.h"
 #include "support/hook_install.h"
 #include "support/outlook_standin.h"
 #include "support/test_support.h"

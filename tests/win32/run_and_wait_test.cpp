@@ -1,5 +1,5 @@
 #include "launcher/outlook.h"
-#include "platform/other.h"
+#include "platform/process_runner.h"
 #include "platform/win32_raii.h"
 #include "support/handle_count.h"
 #include "support/hook_install.h"

@@ -1,6 +1,7 @@
 #pragma once
 
-// Module Other: starts Outlook's command line and holds the caller until Outlook is up.
+// Module Other, the process runner: starts Outlook's command line and holds the caller until
+// Outlook is up.
 
 #include <functional>
 #include <string>

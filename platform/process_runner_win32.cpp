@@ -1,9 +1,8 @@
-#include "platform/other.h"
+#include "platform/process_runner.h"
 
 #include "platform/message_pump.h"
-#include "platform/wait_rules.h"
+#include "platform/outlook_wait.h"
 #include "platform/win32_raii.h"
-#include "platform/window_creation_hook.h"
 
 #include <windows.h>
 
@@ -25,48 +24,6 @@ void PauseKeepingWindowPainted(unsigned long milliseconds) {
             return;
         }
         MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now), QS_PAINT);
-    }
-}
-
-std::optional<std::uint32_t> ExitCode(HANDLE process) {
-    DWORD code = 0;
-    if (!GetExitCodeProcess(process, &code)) {
-        return std::nullopt;
-    }
-    return code;
-}
-
-// Makes the calls that WaitRules asks for.
-void WaitForProcessOrOutlook(HANDLE process, const std::function<bool()>& outlookIsUp) {
-    WindowCreationHook hook;
-    WaitRules rules(hook.Installed());
-    for (;;) {
-        if (rules.LookAtQueueAndProcess()) {
-            // Handles input and takes the hook's reports, which come in with the messages.
-            PumpPendingMessages();
-            if (hook.TakeCreated()) {
-                rules.WindowCreated();
-            }
-            if (QuitRequested() && rules.WatchesQueue()) {
-                rules.QuitTaken();
-                hook.Remove();
-            }
-            if (rules.ProcessEnded(WaitForSingleObject(process, 0) == WAIT_OBJECT_0,
-                                   ExitCode(process))) {
-                return;
-            }
-        }
-        if (rules.TestDue(GetTickCount64())) {
-            if (outlookIsUp()) {
-                return;
-            }
-            rules.Tested(GetTickCount64());
-        }
-        const DWORD timeout = rules.NextWaitMs(GetTickCount64());
-        const DWORD woke = rules.WatchesQueue()
-                               ? MsgWaitForMultipleObjects(1, &process, FALSE, timeout, QS_ALLINPUT)
-                               : WaitForSingleObject(process, timeout);
-        rules.Waited(woke == WAIT_TIMEOUT);
     }
 }
 

@@ -1,0 +1,11 @@
+#pragma once
+
+// The process runner's wait after its pause: until the started process has ended or Outlook is
+// up, handling the program's messages meanwhile (the rules: platform/wait_rules.h). A file of
+// its own so that the bench's reference build can swap in another way of waiting.
+
+#include <windows.h>
+
+#include <functional>
+
+void WaitForProcessOrOutlook(HANDLE process, const std::function<bool()>& outlookIsUp);
