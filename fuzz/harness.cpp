@@ -588,6 +588,88 @@ Violations CheckOutlookCommand(const std::uint8_t* data, std::size_t size) {
     return CheckProgramPart(command, OutlookProgramFromCommand(command));
 }
 
+// ---- Version information block ------------------------------------------------------------
+
+VersionBlockRun RunVersionBlock(VersionBlock block) {
+    VersionBlockRun run;
+    run.version = ReadFileVersion(block);
+    run.translations = ReadTranslations(block);
+    for (const char* name : kVersionStringNames) {
+        run.strings.push_back(ReadVersionString(block, name));
+    }
+    std::vector<std::string> paths = {"\\", "\\VarFileInfo\\Translation", "\\StringFileInfo"};
+    std::vector<VersionTranslation> tried = run.translations;
+    tried.push_back({0x0409, 1200});
+    for (const VersionTranslation& translation : tried) {
+        for (const char* name : kVersionStringNames) {
+            paths.push_back(VersionStringPath(translation.language, translation.codePage, name));
+        }
+    }
+    for (const std::string& path : paths) {
+        if (const std::optional<VersionValue> value = FindVersionValue(block, path)) {
+            run.values.emplace_back(static_cast<std::size_t>(value->bytes.data() - block.data()),
+                                    value->bytes.size());
+        }
+    }
+    return run;
+}
+
+Violations CheckVersionBlockRuns(VersionBlock block, const VersionBlockRun& run,
+                                 const VersionBlockRun& followed) {
+    Violations violations;
+    for (const auto& [offset, size] : run.values) {
+        if (offset > block.size() || size > block.size() - offset) {
+            violations.push_back("a value of " + std::to_string(size) + " bytes at " +
+                                 std::to_string(offset) + " lies outside the block of " +
+                                 std::to_string(block.size()));
+        }
+    }
+    if (run.version) {
+        const std::optional<VersionValue> fixed = FindVersionValue(block, "\\");
+        const bool whole = fixed && fixed->bytes.size() >= 52 && fixed->bytes[0] == 0xBD &&
+                           fixed->bytes[1] == 0x04 && fixed->bytes[2] == 0xEF &&
+                           fixed->bytes[3] == 0xFE;
+        if (!whole) {
+            violations.push_back("a file version without a whole, signed fixed part");
+        }
+    }
+    for (std::size_t i = 0; i < run.strings.size(); ++i) {
+        if (run.strings[i].find(u'\0') != std::u16string::npos) {
+            violations.push_back(std::string(kVersionStringNames[i]) + " holds a null");
+        }
+    }
+    // A block shorter than its root's length was cut: nothing of it counts.
+    const std::size_t declared = block.size() >= 2 ? (block[0] | (block[1] << 8)) : 0;
+    if (declared > block.size() && !run.values.empty()) {
+        violations.push_back("a block cut short of its length of " + std::to_string(declared) +
+                             " still gave values");
+    }
+    const auto versionOf = [](const VersionBlockRun& r) {
+        return r.version ? std::optional(std::pair(r.version->ms, r.version->ls)) : std::nullopt;
+    };
+    const auto pairsOf = [](const VersionBlockRun& r) {
+        std::vector<std::pair<std::uint16_t, std::uint16_t>> pairs;
+        for (const VersionTranslation& t : r.translations) {
+            pairs.emplace_back(t.language, t.codePage);
+        }
+        return pairs;
+    };
+    if (declared <= block.size() &&
+        (versionOf(run) != versionOf(followed) || pairsOf(run) != pairsOf(followed) ||
+         run.strings != followed.strings)) {
+        violations.push_back("bytes after the block changed what it reads as");
+    }
+    return violations;
+}
+
+Violations CheckVersionBlock(const std::uint8_t* data, std::size_t size) {
+    // Exact copies, so that the sanitizers see any read beyond them.
+    const std::vector<std::uint8_t> block(data, data + size);
+    std::vector<std::uint8_t> followed = block;
+    followed.insert(followed.end(), block.begin(), block.end());
+    return CheckVersionBlockRuns(block, RunVersionBlock(block), RunVersionBlock(followed));
+}
+
 void AbortOnViolations(const Violations& violations, std::size_t size) {
     if (violations.empty()) {
         return;

@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 // Texts read from the system: a window's text and the environment.
 
@@ -11,3 +13,7 @@ std::string WindowText(HWND window);
 
 // The value of an environment variable of the process, empty when it is not set.
 std::string EnvironmentVariable(const char* name);
+
+// UTF-16 text in the ANSI code page; characters the code page lacks become its default
+// character. Nothing when the text does not convert.
+std::optional<std::string> AnsiFromWide(std::wstring_view text);

@@ -1,5 +1,7 @@
 #include "platform/system_text.h"
 
+#include <climits>
+
 std::string WindowText(HWND window) {
     const int length = GetWindowTextLengthA(window);
     if (length <= 0) {
@@ -22,4 +24,25 @@ std::string EnvironmentVariable(const char* name) {
         }
         value.resize(length); // too small: length is the size needed, terminator included
     }
+}
+
+std::optional<std::string> AnsiFromWide(std::wstring_view text) {
+    if (text.empty()) {
+        return std::string();
+    }
+    if (text.size() > static_cast<std::size_t>(INT_MAX)) {
+        return std::nullopt;
+    }
+    const int wideLength = static_cast<int>(text.size());
+    const int size =
+        WideCharToMultiByte(CP_ACP, 0, text.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) {
+        return std::nullopt;
+    }
+    std::string result(static_cast<std::size_t>(size), '\0');
+    if (WideCharToMultiByte(CP_ACP, 0, text.data(), wideLength, result.data(), size, nullptr,
+                            nullptr) != size) {
+        return std::nullopt;
+    }
+    return result;
 }

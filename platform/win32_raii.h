@@ -60,3 +60,12 @@ struct WinEventUnhooker {
     }
 };
 using UniqueWinEventHook = std::unique_ptr<HWINEVENTHOOK__, WinEventUnhooker>;
+
+struct LibraryFreer {
+    void operator()(HMODULE module) const noexcept {
+        if (module != nullptr) {
+            FreeLibrary(module);
+        }
+    }
+};
+using UniqueLibrary = std::unique_ptr<HINSTANCE__, LibraryFreer>;

@@ -33,7 +33,8 @@ HWND CreateFrmAbout(HWND frmVarnel);
 // is passed on to the caller's loop.
 void ShowFrmAboutModal(HWND frmVarnel);
 
-// What the version resource of a program file says about it.
+// What the version resource of a loaded module (an image, or a file loaded as data) says about
+// it; the program reads its own, GetModuleHandleA(nullptr).
 struct VersionResource {
     bool found = false;
     std::uint32_t fileVersionMS = 0;
@@ -41,7 +42,4 @@ struct VersionResource {
     std::string comments;
     std::string legalCopyright;
 };
-VersionResource ReadVersionResource(const std::string& modulePath);
-
-// The full path of this program's own executable.
-std::string OwnModulePath();
+VersionResource ReadVersionResource(HMODULE module);

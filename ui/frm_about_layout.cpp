@@ -32,14 +32,3 @@ std::string VersionLine(std::uint32_t fileVersionMS, std::uint32_t fileVersionLS
     return "Version " + std::to_string(major) + "." + std::to_string(minor) + "." +
            std::to_string(revision);
 }
-
-std::string VersionStringPath(std::uint16_t language, std::uint16_t codePage,
-                              std::string_view name) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string translation(8, '0');
-    const std::uint32_t both = (static_cast<std::uint32_t>(language) << 16) | codePage;
-    for (int digit = 0; digit < 8; ++digit) {
-        translation[static_cast<std::size_t>(7 - digit)] = kHex[(both >> (4 * digit)) & 0xFu];
-    }
-    return "\\StringFileInfo\\" + translation + "\\" + std::string(name);
-}

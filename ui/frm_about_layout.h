@@ -6,7 +6,6 @@
 #include <array>
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 // A filled rectangle in client pixels; right and bottom are exclusive.
 struct PixelRect {
@@ -25,8 +24,3 @@ std::array<PixelRect, 2> Line1Rects(unsigned dpi);
 // "Version " + major.minor.revision of a fixed file version (the build number is not shown),
 // each in plain decimal.
 std::string VersionLine(std::uint32_t fileVersionMS, std::uint32_t fileVersionLS);
-
-// The path that reads string value `name` of one translation of a version resource, as
-// VerQueryValue takes it: "\StringFileInfo\040904B0\Comments".
-std::string VersionStringPath(std::uint16_t language, std::uint16_t codePage,
-                              std::string_view name);

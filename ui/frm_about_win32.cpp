@@ -217,7 +217,7 @@ void Form_Load(FrmAbout& form) {
 
     // The version, description and copyright notice are those of the program's own version
     // resource, so the box and the file's properties always agree.
-    const VersionResource version = ReadVersionResource(OwnModulePath());
+    const VersionResource version = ReadVersionResource(GetModuleHandleA(nullptr));
     SetWindowTextA(form.lblVersion,
                    version.found ? VersionLine(version.fileVersionMS, version.fileVersionLS).c_str()
                                  : "");

@@ -36,13 +36,4 @@ TEST(AboutVersionLine, MajorMinorAndRevisionWithoutTheBuild) {
     EXPECT_EQ(VersionLine(0, 0), "Version 0.0.0");
 }
 
-TEST(AboutVersionStrings, PathNamesTheTranslationInEightHexDigits) {
-    EXPECT_EQ(VersionStringPath(0x0409, 0x04B0, "Comments"),
-              "\\StringFileInfo\\040904B0\\Comments");
-    EXPECT_EQ(VersionStringPath(0x0407, 0x04E4, "LegalCopyright"),
-              "\\StringFileInfo\\040704E4\\LegalCopyright");
-    EXPECT_EQ(VersionStringPath(0, 0, "x"), "\\StringFileInfo\\00000000\\x");
-    EXPECT_EQ(VersionStringPath(0xFFFF, 0xABCD, "x"), "\\StringFileInfo\\FFFFABCD\\x");
-}
-
 } // namespace

@@ -3,6 +3,7 @@
 // and F1 with every way of closing it.
 #include "launcher/bas_varnel.h"
 #include "platform/message_pump.h"
+#include "platform/win32_raii.h"
 #include "resources/resource_ids.h"
 #include "support/recorded_links.h"
 #include "support/test_support.h"
@@ -242,7 +243,7 @@ TEST_F(AboutBox, ShowsTheProgramsIdentityUnderAnEmptyTitle) {
 }
 
 TEST_F(AboutBox, VersionDescriptionAndCopyrightAreThoseOfTheVersionResource) {
-    const VersionResource own = ReadVersionResource(OwnModulePath());
+    const VersionResource own = ReadVersionResource(GetModuleHandleA(nullptr));
     ASSERT_TRUE(own.found);
     EXPECT_EQ(own.fileVersionMS, 0x00010000u); // 1.0
     EXPECT_EQ(own.fileVersionLS, 0x00000008u); // .0.8
@@ -256,8 +257,11 @@ TEST_F(AboutBox, VersionDescriptionAndCopyrightAreThoseOfTheVersionResource) {
     EXPECT_EQ(Text(GetDlgItem(box, IDC_LBL_DISCLAIMER)), own.legalCopyright);
 
     // A program without a version resource gives nothing rather than made-up numbers.
-    const VersionResource none =
-        ReadVersionResource(test_support::BuildPath("bin\\url_recorder.exe"));
+    const UniqueLibrary recorder(
+        LoadLibraryExA(test_support::BuildPath("bin\\url_recorder.exe").c_str(), nullptr,
+                       LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_NE(recorder, nullptr);
+    const VersionResource none = ReadVersionResource(recorder.get());
     EXPECT_FALSE(none.found);
     EXPECT_TRUE(none.comments.empty());
     EXPECT_TRUE(none.legalCopyright.empty());

@@ -81,11 +81,6 @@ struct BstrFree {
 };
 using UniqueBstr = std::unique_ptr<OLECHAR, BstrFree>;
 
-struct LibraryFree {
-    void operator()(HMODULE module) const noexcept { FreeLibrary(module); }
-};
-using UniqueLibrary = std::unique_ptr<HINSTANCE__, LibraryFree>;
-
 UniqueBstr Bstr(const std::string& text) {
     const int length =
         MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
