@@ -4,9 +4,7 @@
 // creating an object by its programmatic identifier, and calls through IDispatch by dispatch
 // identifier or by member name. Text crosses this boundary in the ANSI code page.
 
-#include <windows.h>
-#include <ole2.h>
-#include <oleauto.h>
+#include "platform/ole_api.h"
 
 #include <optional>
 #include <span>
@@ -85,7 +83,7 @@ class Bstr {
     BSTR Get() const noexcept { return bstr_; }
     void Reset() noexcept {
         if (BSTR old = std::exchange(bstr_, nullptr)) {
-            SysFreeString(old);
+            ole::SysFreeString(old);
         }
     }
     BSTR* Put() noexcept {
@@ -101,16 +99,16 @@ class Bstr {
 // Owns one VARIANT (and whatever it holds) and clears it with VariantClear.
 class Variant {
   public:
-    Variant() noexcept { VariantInit(&value_); }
+    Variant() noexcept { ole::VariantInit(&value_); }
     Variant(const Variant&) = delete;
     Variant& operator=(const Variant&) = delete;
     // A VARIANT's contents move with its bits; the source is left VT_EMPTY.
-    Variant(Variant&& other) noexcept : value_(other.value_) { VariantInit(&other.value_); }
+    Variant(Variant&& other) noexcept : value_(other.value_) { ole::VariantInit(&other.value_); }
     Variant& operator=(Variant&& other) noexcept {
         if (this != &other) {
             Clear();
             value_ = other.value_;
-            VariantInit(&other.value_);
+            ole::VariantInit(&other.value_);
         }
         return *this;
     }
@@ -130,8 +128,8 @@ class Variant {
         return &value_;
     }
     void Clear() noexcept {
-        VariantClear(&value_);
-        VariantInit(&value_);
+        ole::VariantClear(&value_);
+        ole::VariantInit(&value_);
     }
 
   private:
@@ -148,6 +146,8 @@ std::optional<std::string> VariantToString(const VARIANT& value);
 
 // Creates the object registered under `progId` (CLSIDFromProgID, then CoCreateInstance with
 // CLSCTX_SERVER for IUnknown) and asks it for `iid`. `*object` is null unless all succeeded.
+// The first call enters the thread's apartment (ole::EnterApartment): call it on the
+// user-interface thread.
 HRESULT CreateObjectByProgId(const std::string& progId, REFIID iid, void** object);
 
 // The same into an owner; `Interface` must be the interface `iid` names or one it derives from.

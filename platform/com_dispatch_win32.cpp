@@ -1,5 +1,7 @@
 #include "platform/com_dispatch.h"
 
+#include "platform/system_text.h"
+
 #include <climits>
 #include <new>
 #include <stdexcept>
@@ -14,9 +16,9 @@ class ExceptionInfo {
     ExceptionInfo(const ExceptionInfo&) = delete;
     ExceptionInfo& operator=(const ExceptionInfo&) = delete;
     ~ExceptionInfo() {
-        SysFreeString(info_.bstrSource);
-        SysFreeString(info_.bstrDescription);
-        SysFreeString(info_.bstrHelpFile);
+        ole::SysFreeString(info_.bstrSource);
+        ole::SysFreeString(info_.bstrDescription);
+        ole::SysFreeString(info_.bstrHelpFile);
     }
 
     EXCEPINFO* Get() noexcept { return &info_; }
@@ -35,26 +37,6 @@ class ExceptionInfo {
     EXCEPINFO info_{};
 };
 
-std::optional<std::string> AnsiFromWide(const wchar_t* text, UINT length) {
-    if (length == 0) {
-        return std::string();
-    }
-    if (length > static_cast<UINT>(INT_MAX)) {
-        return std::nullopt;
-    }
-    const int wideLength = static_cast<int>(length);
-    const int size = WideCharToMultiByte(CP_ACP, 0, text, wideLength, nullptr, 0, nullptr, nullptr);
-    if (size <= 0) {
-        return std::nullopt;
-    }
-    std::string result(static_cast<std::size_t>(size), '\0');
-    if (WideCharToMultiByte(CP_ACP, 0, text, wideLength, result.data(), size, nullptr, nullptr) !=
-        size) {
-        return std::nullopt;
-    }
-    return result;
-}
-
 } // namespace
 
 Bstr BstrFromString(const std::string& text) {
@@ -70,7 +52,7 @@ Bstr BstrFromString(const std::string& text) {
         }
     }
     // An empty text is still a real (empty) BSTR, not a null one.
-    Bstr result(SysAllocStringLen(nullptr, static_cast<UINT>(wideLength)));
+    Bstr result(ole::SysAllocStringLen(nullptr, static_cast<UINT>(wideLength)));
     if (result.Get() == nullptr) {
         throw std::bad_alloc();
     }
@@ -83,12 +65,12 @@ Bstr BstrFromString(const std::string& text) {
 
 std::optional<std::string> VariantToString(const VARIANT& value) {
     Variant text;
-    // The source is only read; MinGW's declaration lacks the const.
-    VARIANT* source = const_cast<VARIANT*>(&value);
-    if (FAILED(VariantChangeType(text.Put(), source, 0, VT_BSTR)) || text.Get().vt != VT_BSTR) {
+    if (FAILED(ole::VariantChangeType(text.Put(), &value, 0, VT_BSTR)) ||
+        text.Get().vt != VT_BSTR) {
         return std::nullopt;
     }
-    return AnsiFromWide(text.Get().bstrVal, SysStringLen(text.Get().bstrVal));
+    return AnsiFromWide(
+        std::wstring_view(text.Get().bstrVal, ole::SysStringLen(text.Get().bstrVal)));
 }
 
 HRESULT CreateObjectByProgId(const std::string& progId, REFIID iid, void** object) {
@@ -104,13 +86,14 @@ HRESULT CreateObjectByProgId(const std::string& progId, REFIID iid, void** objec
     } catch (...) {
         return E_INVALIDARG;
     }
+    ole::EnterApartment();
     CLSID classId;
-    HRESULT hr = CLSIDFromProgID(name.Get(), &classId);
+    HRESULT hr = ole::CLSIDFromProgID(name.Get(), &classId);
     if (FAILED(hr)) {
         return hr;
     }
     ComPtr<IUnknown> created;
-    hr = CoCreateInstance(classId, nullptr, CLSCTX_SERVER, IID_IUnknown, created.PutVoid());
+    hr = ole::CoCreateInstance(classId, nullptr, CLSCTX_SERVER, IID_IUnknown, created.PutVoid());
     if (FAILED(hr)) {
         return hr;
     }

@@ -5,6 +5,7 @@
 #include "launcher/launch_sequence.h"
 #include "launcher/outlook.h"
 #include "platform/process_runner.h"
+#include "platform/system_dlls.h"
 #include "resources/resource_ids.h"
 #include "ui/frm_varnel.h"
 #include "ui/frm_varnel_events.h"
@@ -108,6 +109,7 @@ class SystemLaunchServices final : public LaunchServices {
 } // namespace
 
 void LaunchFromWindow(HWND frmVarnel, unsigned long pauseMilliseconds) {
+    PreloadSystemDlls(SystemDllGroup::FirstLaunchOrAbout);
     MainWindowForLaunch window(frmVarnel);
     SystemLaunchServices services(pauseMilliseconds);
     cmdLogon_Click(window, services, EmailAlias);
