@@ -27,6 +27,7 @@
 namespace {
 
 using namespace std::string_literals;
+using test_support::UnderWine;
 using varnel_process::Varnel;
 
 constexpr DWORD kNameListSize = 5000;
@@ -41,10 +42,6 @@ struct Location {
 
 void PrintTo(const Location& location, std::ostream* out) {
     *out << '"' << location.name << "\" = \"" << location.server << '"';
-}
-
-bool UnderWine() {
-    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
 }
 
 // What the list must hold, asked of the profile service in this process: the names of the

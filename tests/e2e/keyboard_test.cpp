@@ -20,6 +20,7 @@ namespace {
 using launch_fixture::OutlookWindow;
 
 using test_support::PumpUntil;
+using test_support::UnderWine;
 using varnel_process::FocusOf;
 using varnel_process::TextOf;
 using varnel_process::WindowOf;
@@ -47,10 +48,6 @@ constexpr Chord kAltX{"alt+x", VK_MENU, 'X'};
 constexpr Chord kAltF{"alt+f", VK_MENU, 'F'};
 constexpr Chord kAltV{"alt+v", VK_MENU, 'V'};
 constexpr Chord kAltH{"alt+h", VK_MENU, 'H'};
-
-bool UnderWine() {
-    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
-}
 
 constexpr const char* kXdotool = "Z:\\usr\\bin\\xdotool";
 

@@ -26,6 +26,9 @@ void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
 
+// True under Wine rather than Windows.
+bool UnderWine();
+
 // A folder of the build or source tree (from the environment ctest gives), as a Windows path.
 std::string BuildPath(const std::string& relative);
 std::string SourcePath(const std::string& relative);

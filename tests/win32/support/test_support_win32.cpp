@@ -96,6 +96,10 @@ bool FileExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool UnderWine() {
+    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+}
+
 std::string BuildPath(const std::string& relative) {
     return WindowsPathFromEnvironment("VARNEL_BUILD_DIR", relative);
 }
