@@ -9,6 +9,7 @@
 #include "ui/frm_varnel.h"
 #include "ui/frm_varnel_design.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -183,6 +184,37 @@ TEST_F(MainWindow, ControlsStandWhereTheDesignPutsThem) {
     EXPECT_NE(SendMessageA(form, WM_GETICON, ICON_BIG, 0) != 0 ||
                   GetClassLongPtrA(form, GCLP_HICON) != 0,
               0);
+}
+
+BOOL CALLBACK FindToolTip(HWND window, LPARAM found) {
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    auto* tip = reinterpret_cast<std::pair<HWND, HWND>*>(found);
+    if (std::string(name) == TOOLTIPS_CLASSA && GetWindow(window, GW_OWNER) == tip->first) {
+        tip->second = window;
+    }
+    return TRUE;
+}
+
+// Made once the message loop runs, after the first paint.
+TEST_F(MainWindow, TheThreeFieldsHaveTheirToolTips) {
+    Open(kThree);
+    std::pair<HWND, HWND> tip{form, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), FindToolTip, reinterpret_cast<LPARAM>(&tip));
+    ASSERT_NE(tip.second, nullptr);
+    EXPECT_EQ(SendMessageA(tip.second, TTM_GETTOOLCOUNT, 0, 0), 3);
+    for (const auto& [id, text] : {std::pair{IDC_TXT_EMAIL_ALIAS, "Enter your Email Alias"},
+                                   std::pair{IDC_CBO_MARKET, "Select your Location"},
+                                   std::pair{IDC_TXT_SERVER, "Enter Server Name"}}) {
+        char shown[80] = {};
+        TOOLINFOA tool{};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = form;
+        tool.uId = reinterpret_cast<UINT_PTR>(Item(id));
+        tool.lpszText = shown;
+        SendMessageA(tip.second, TTM_GETTEXTA, sizeof shown, reinterpret_cast<LPARAM>(&tool));
+        EXPECT_STREQ(shown, text) << id;
+    }
 }
 
 TEST_F(MainWindow, OpensCentredOnTheWorkArea) {
