@@ -165,7 +165,11 @@ Shortcut ProgramItself(const std::string& path) {
 }
 
 std::string FileVersion(const std::string& path) {
-    const VersionResource version = ReadVersionResource(path);
+    const UniqueLibrary file(LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    if (!file) {
+        return {};
+    }
+    const VersionResource version = ReadVersionResource(file.get());
     if (!version.found) {
         return {};
     }
