@@ -5,7 +5,7 @@
 // broken invariant so the input is kept; the unit tests replay kept inputs through the same
 // functions, so both assert exactly the same things.
 
-#include "launcher/location_entry.h"
+#include "platform/location_entry.h"
 #include "platform/registry_management.h"
 #include "platform/version_block.h"
 

@@ -3,7 +3,7 @@
 // Module basVarnel: the program's own data and the small operations around it (start-up,
 // the location catalogue, the alias). Portable; the Windows entry points are at the end.
 
-#include "launcher/location_entry.h"
+#include "platform/location_entry.h"
 #include "platform/ini.h"
 
 #include <cstdint>
@@ -44,6 +44,4 @@ void SetEmailAlias(const std::string& alias);
 #ifdef _WIN32
 std::string GetIniPath();
 std::int16_t LoadLocations();
-// Start-up: finds varnel.ini, loads the catalogue and shows the main window.
-void Main();
 #endif

@@ -25,40 +25,28 @@ class ComCdoSession final : public CdoSession {
   public:
     explicit ComCdoSession(ComPtr<IDispatch> session) : session_(std::move(session)) {}
 
+    // Text that does not convert to the session's characters throws; the launch's steps catch
+    // it (LaunchOutlook).
     bool Logon(const std::string& profileInfo) override {
-        try {
-            // ProfileInfo alone, by name; every other parameter keeps its default.
-            const Variant argument = Variant::FromBstr(BstrFromString(profileInfo));
-            const NamedArgument named[] = {{kProfileInfo, &argument.Get()}};
-            return Invoke(session_.Get(), kLogon, DISPATCH_METHOD, {}, named).Succeeded();
-        } catch (...) {
-            return false;
-        }
+        // ProfileInfo alone, by name; every other parameter keeps its default.
+        const Variant argument = Variant::FromBstr(BstrFromString(profileInfo));
+        const NamedArgument named[] = {{kProfileInfo, &argument.Get()}};
+        return Invoke(session_.Get(), kLogon, DISPATCH_METHOD, {}, named).Succeeded();
     }
 
     std::optional<std::string> CurrentUserAddress() override {
-        try {
-            const ComPtr<IDispatch> user = CurrentUser();
-            if (!user) {
-                return std::nullopt;
-            }
-            const std::optional<DISPID> address = GetIdOfName(user.Get(), kAddress);
-            if (!address) {
-                return std::nullopt;
-            }
-            return Text(PropertyGet(user.Get(), *address));
-        } catch (...) {
+        const ComPtr<IDispatch> user = CurrentUser();
+        if (!user) {
             return std::nullopt;
         }
+        const std::optional<DISPID> address = GetIdOfName(user.Get(), kAddress);
+        if (!address) {
+            return std::nullopt;
+        }
+        return Text(PropertyGet(user.Get(), *address));
     }
 
-    std::optional<std::string> Name() override {
-        try {
-            return Text(PropertyGet(session_.Get(), kName));
-        } catch (...) {
-            return std::nullopt;
-        }
-    }
+    std::optional<std::string> Name() override { return Text(PropertyGet(session_.Get(), kName)); }
 
     bool Logoff() override { return Invoke(session_.Get(), kLogoff, DISPATCH_METHOD).Succeeded(); }
 

@@ -1,24 +1,44 @@
 #include "launcher/launch_sequence.h"
 
+#include "platform/debug_output.h"
+
+#include <cstdio>
+#include <exception>
 #include <utility>
 
 namespace {
 
+// What a step's failure was, for whoever debugs a launch that did less than expected; a
+// release build says nothing, as the launch itself does.
+void ReportCaught(const char* what) noexcept {
+#ifndef NDEBUG
+    char line[512];
+    std::snprintf(line, sizeof line, "Varnel: a launch step failed: %s\n", what);
+    DebugOutput(line);
+#else
+    (void)what;
+#endif
+}
+
 // Runs one step of the launch. An error inside it ends that step only; the launch goes on.
-template <typename Step> void RunStep(Step&& step) noexcept {
+// Returns false when the step failed with an error.
+template <typename Step> bool RunStep(Step&& step) noexcept {
     try {
         std::forward<Step>(step)();
+        return true;
+    } catch (const std::exception& error) {
+        ReportCaught(error.what());
     } catch (...) {
+        ReportCaught("an exception of unknown type");
     }
+    return false;
 }
 
 // A window whose state cannot be read is treated as gone: it is not touched again.
 bool WindowExists(LaunchWindow& window) noexcept {
-    try {
-        return window.Exists();
-    } catch (...) {
-        return false;
-    }
+    bool exists = false;
+    RunStep([&] { exists = window.Exists(); });
+    return exists;
 }
 
 // Every change to the window goes through here, so a window closed during the wait is left
@@ -132,7 +152,7 @@ void LaunchOutlook(LaunchWindow& window, LaunchServices& services, const std::st
     ChangeWindow(window, [&] { window.SetHourglass(false); });
 }
 
-void cmdLogon_Click(LaunchWindow& window, LaunchServices& services, const std::string& emailAlias) {
+void RunLaunch(LaunchWindow& window, LaunchServices& services, const std::string& emailAlias) {
     // If the test itself fails, nothing shows that Outlook runs: the launch goes ahead.
     bool outlookRunning = false;
     RunStep([&] { outlookRunning = services.IsOutlookRunning(); });

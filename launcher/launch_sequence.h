@@ -94,10 +94,12 @@ class LaunchServices {
 };
 
 // The launch itself. A step that fails (a false or empty answer, or an exception) skips the rest
-// of that step and the launch goes on with the next one; nothing escapes. A created session is
+// of that step and the launch goes on with the next one; nothing escapes. This is the one place
+// where failures are caught: the layers below let exceptions through to here, and a debug build
+// writes each one it catches to the debugger's output. A created session is
 // always logged off and released. Once the window is gone nothing touches it any more.
 void LaunchOutlook(LaunchWindow& window, LaunchServices& services, const std::string& emailAlias);
 
-// The launch button: refuses while Outlook runs, otherwise locks the two buttons around
-// LaunchOutlook and unlocks them however it ended.
-void cmdLogon_Click(LaunchWindow& window, LaunchServices& services, const std::string& emailAlias);
+// What the launch button (cmdLogon_Click) does: refuses while Outlook runs, otherwise locks the
+// two buttons around LaunchOutlook and unlocks them however it ended.
+void RunLaunch(LaunchWindow& window, LaunchServices& services, const std::string& emailAlias);

@@ -1,7 +1,5 @@
 #include "launcher/bas_varnel.h"
 
-#include "ui/frm_varnel.h"
-
 #include <windows.h>
 
 std::string GetIniPath() {
@@ -25,17 +23,4 @@ std::string GetIniPath() {
 
 std::int16_t LoadLocations() {
     return LoadLocations(SystemProfileService());
-}
-
-void Main() {
-    IniPath = GetIniPath();
-    Locations.assign(1, LocationEntry{});
-    LoadLocations();
-    HWND window = CreateFrmVarnel();
-    if (window == nullptr) {
-        PostQuitMessage(1); // nothing to run on
-        return;
-    }
-    ShowWindow(window, SW_SHOWNORMAL);
-    UpdateWindow(window);
 }

@@ -136,7 +136,8 @@ class Variant {
     VARIANT value_;
 };
 
-// `text` (ANSI code page) as a new BSTR. Throws std::bad_alloc when the string cannot be made.
+// `text` (ANSI code page) as a new BSTR. Throws std::bad_alloc when memory runs out, and
+// std::invalid_argument or std::length_error when the text cannot be converted.
 Bstr BstrFromString(const std::string& text);
 
 // Any value that converts to text (VariantChangeType to VT_BSTR), in the ANSI code page;
@@ -147,7 +148,7 @@ std::optional<std::string> VariantToString(const VARIANT& value);
 // Creates the object registered under `progId` (CLSIDFromProgID, then CoCreateInstance with
 // CLSCTX_SERVER for IUnknown) and asks it for `iid`. `*object` is null unless all succeeded.
 // The first call enters the thread's apartment (ole::EnterApartment): call it on the
-// user-interface thread.
+// user-interface thread. Throws, as BstrFromString does, when `progId` cannot be converted.
 HRESULT CreateObjectByProgId(const std::string& progId, REFIID iid, void** object);
 
 // The same into an owner; `Interface` must be the interface `iid` names or one it derives from.
@@ -179,5 +180,6 @@ DispatchResult Invoke(IDispatch* object, DISPID member, WORD flags,
 // Reads a property that takes no arguments.
 DispatchResult PropertyGet(IDispatch* object, DISPID member);
 
-// The dispatch identifier of the member called `name`; nullopt when the object has none.
+// The dispatch identifier of the member called `name`; nullopt when the object has none. Throws,
+// as BstrFromString does, when `name` cannot be converted.
 std::optional<DISPID> GetIdOfName(IDispatch* object, const std::string& name);

@@ -78,14 +78,7 @@ HRESULT CreateObjectByProgId(const std::string& progId, REFIID iid, void** objec
         return E_POINTER;
     }
     *object = nullptr;
-    Bstr name;
-    try {
-        name = BstrFromString(progId);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_INVALIDARG;
-    }
+    const Bstr name = BstrFromString(progId);
     ole::EnterApartment();
     CLSID classId;
     HRESULT hr = ole::CLSIDFromProgID(name.Get(), &classId);
@@ -158,12 +151,7 @@ std::optional<DISPID> GetIdOfName(IDispatch* object, const std::string& name) {
     if (object == nullptr) {
         return std::nullopt;
     }
-    Bstr wideName;
-    try {
-        wideName = BstrFromString(name);
-    } catch (...) {
-        return std::nullopt;
-    }
+    const Bstr wideName = BstrFromString(name);
     LPOLESTR names[] = {wideName.Get()};
     DISPID id = DISPID_UNKNOWN;
     if (FAILED(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) {

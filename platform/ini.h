@@ -4,7 +4,7 @@
 // The buffer conventions (fixed sizes, a null-separated name list, counts without the
 // terminator) are handled here; the service itself is passed in so the logic runs anywhere.
 
-#include "launcher/location_entry.h"
+#include "platform/location_entry.h"
 
 #include <cstdint>
 #include <functional>

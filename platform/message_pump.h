@@ -6,6 +6,9 @@
 // that keep the window alive: keyboard navigation (Tab, mnemonics, Enter, Esc) and the
 // accelerator table apply to every message, wherever it is dispatched.
 
+// The accelerator table that HandleMessage applies; the program's entry point hands it over.
+void UseAccelerators(HACCEL accelerators);
+
 // Gives the message to accelerators and dialog navigation first, then dispatches it.
 void HandleMessage(MSG& message);
 

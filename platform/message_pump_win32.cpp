@@ -1,7 +1,5 @@
 #include "platform/message_pump.h"
 
-#include "resources/resource_ids.h"
-
 namespace {
 
 // A WM_QUIT that a nested pump took from the queue, kept for the main loop. Waits that see it
@@ -12,11 +10,7 @@ struct PendingQuit {
 };
 PendingQuit pendingQuit;
 
-HACCEL ApplicationAccelerators() {
-    static const HACCEL accelerators =
-        LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_ACCELERATORS));
-    return accelerators;
-}
+HACCEL applicationAccelerators = nullptr;
 
 bool TranslateForWindow(MSG& message) {
     if (message.hwnd == nullptr) {
@@ -26,7 +20,7 @@ bool TranslateForWindow(MSG& message) {
     if (root == nullptr) {
         return false;
     }
-    HACCEL accelerators = ApplicationAccelerators();
+    HACCEL accelerators = applicationAccelerators;
     if (accelerators != nullptr && TranslateAcceleratorA(root, accelerators, &message)) {
         return true;
     }
@@ -34,6 +28,10 @@ bool TranslateForWindow(MSG& message) {
 }
 
 } // namespace
+
+void UseAccelerators(HACCEL accelerators) {
+    applicationAccelerators = accelerators;
+}
 
 void HandleMessage(MSG& message) {
     if (!TranslateForWindow(message)) {

@@ -33,6 +33,7 @@ struct GdiObjectDeleter {
 };
 using UniqueFont = std::unique_ptr<HFONT__, GdiObjectDeleter>;
 using UniqueBrush = std::unique_ptr<HBRUSH__, GdiObjectDeleter>;
+using UniqueRegion = std::unique_ptr<HRGN__, GdiObjectDeleter>;
 
 struct WindowDestroyer {
     void operator()(HWND window) const noexcept {

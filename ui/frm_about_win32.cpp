@@ -1,7 +1,6 @@
 #include "ui/frm_about.h"
 
 #include "launcher/shell_open.h"
-#include "platform/dpi.h"
 #include "platform/message_pump.h"
 #include "platform/system_text.h"
 #include "platform/win32_raii.h"
@@ -9,7 +8,7 @@
 #include "ui/design_font.h"
 #include "ui/frm_about_design.h"
 #include "ui/frm_about_layout.h"
-#include "ui/window_state.h"
+#include "ui/form_window.h"
 
 #include <commctrl.h>
 
@@ -19,23 +18,16 @@ namespace design = frm_about_design;
 
 namespace {
 
-struct FrmAbout {
-    HWND hwnd = nullptr;
+struct FrmAbout : FormBase {
     HWND frmVarnel = nullptr;     // the main window the box was opened from
     HWND disabledOwner = nullptr; // the window the modal run disabled, enabled again on close
-    UINT dpi = 96;
-    UniqueFont font;
-    UniqueFont titleFont;
-    UniqueFont linkFont;
     UniqueBrush background;
-    HWND toolTip = nullptr;
-    HWND cmdOK = nullptr, picIcon = nullptr, lblTitle = nullptr, lblVersion = nullptr,
-         lblDescription = nullptr, lblContactEmail = nullptr, lblContactWWW = nullptr,
-         lblDisclaimer = nullptr;
+    FormControl cmdOK, picIcon, lblTitle, lblVersion, lblDescription, lblContactEmail,
+        lblContactWWW, lblDisclaimer;
 };
 
 FrmAbout* StateOf(HWND window) {
-    return WindowState<FrmAbout>(window);
+    return FormState<FrmAbout>(window);
 }
 
 COLORREF ColourOf(std::uint32_t rgb) {
@@ -44,153 +36,52 @@ COLORREF ColourOf(std::uint32_t rgb) {
 
 // ---- creation -------------------------------------------------------------------------------
 
-UniqueFont MakeFont(UINT dpi, int hundredthsOfPoint, int weight, bool underline) {
-    return CreateDesignFont(design::kFontFace, hundredthsOfPoint, dpi, weight, underline);
+FormFonts MakeFonts(UINT dpi) {
+    return {CreateDesignFont(design::kFontFace, design::kStandardFontSize, dpi, FW_NORMAL, false),
+            CreateDesignFont(design::kFontFace, design::kTitleFontSize, dpi, FW_BOLD, false),
+            CreateDesignFont(design::kFontFace, design::kLinkFontSize, dpi, FW_NORMAL, true)};
 }
 
-void MakeFonts(FrmAbout& form) {
-    form.font = MakeFont(form.dpi, design::kStandardFontSize, FW_NORMAL, false);
-    form.titleFont = MakeFont(form.dpi, design::kTitleFontSize, FW_BOLD, false);
-    form.linkFont = MakeFont(form.dpi, design::kLinkFontSize, FW_NORMAL, true);
-}
+constexpr int kControlCount = 8;
 
-void Place(const FrmAbout& form, HWND control, const TwipsRect& rect) {
-    SetWindowPos(control, nullptr, TwipsToPixels(rect.left, form.dpi),
-                 TwipsToPixels(rect.top, form.dpi), TwipsToPixels(rect.width, form.dpi),
-                 TwipsToPixels(rect.height, form.dpi), SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-HWND Create(const FrmAbout& form, const char* className, const char* text, DWORD style, int id,
-            const TwipsRect& rect, HFONT font) {
-    HWND control = CreateWindowExA(
-        0, className, text, WS_CHILD | WS_VISIBLE | style, TwipsToPixels(rect.left, form.dpi),
-        TwipsToPixels(rect.top, form.dpi), TwipsToPixels(rect.width, form.dpi),
-        TwipsToPixels(rect.height, form.dpi), form.hwnd,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
-    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return control;
-}
-
-void AddToolTip(const FrmAbout& form, HWND control, const char* text) {
-    TOOLINFOA tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = form.hwnd;
-    tool.uId = reinterpret_cast<UINT_PTR>(control);
-    tool.lpszText = const_cast<char*>(text);
-    SendMessageA(form.toolTip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+// The box's controls and their designs. cmdOK comes first: it is the first (and only) stop in
+// the tab order. Labels take no focus; "&" in their texts is shown as it is. The links report
+// clicks (SS_NOTIFY), which also makes them receive the mouse, so they can show their own
+// pointer and tool tip. The icon keeps the box's size (SS_CENTERIMAGE) instead of shrinking
+// it to the image.
+std::array<FormControlEntry, kControlCount> Controls(FrmAbout& form) {
+    const DWORD label = SS_LEFT | SS_NOPREFIX;
+    const DWORD link = label | SS_NOTIFY;
+    return {{
+        {&form.cmdOK,
+         {WC_BUTTONA, "OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, IDC_CMD_OK, design::cmdOK}},
+        {&form.picIcon,
+         {WC_STATICA, nullptr, SS_ICON | SS_CENTERIMAGE, IDC_PIC_ICON, design::picIcon}},
+        {&form.lblTitle, {WC_STATICA, "", label, IDC_LBL_TITLE, design::lblTitle, FontRole::Title}},
+        {&form.lblVersion, {WC_STATICA, "", label, IDC_LBL_VERSION, design::lblVersion}},
+        {&form.lblDescription,
+         {WC_STATICA, "", label, IDC_LBL_DESCRIPTION, design::lblDescription}},
+        {&form.lblContactEmail,
+         {WC_STATICA, design::kContactEmail, link, IDC_LBL_CONTACT_EMAIL, design::lblContactEmail,
+          FontRole::Link}},
+        {&form.lblContactWWW,
+         {WC_STATICA, design::kContactWWW, link, IDC_LBL_CONTACT_WWW, design::lblContactWWW,
+          FontRole::Link}},
+        {&form.lblDisclaimer, {WC_STATICA, "", label, IDC_LBL_DISCLAIMER, design::lblDisclaimer}},
+    }};
 }
 
 void CreateControls(FrmAbout& form) {
-    MakeFonts(form);
-
-    // cmdOK comes first: it is the first (and only) stop in the tab order. Labels take no
-    // focus; "&" in their texts is shown as it is.
-    form.cmdOK = Create(form, WC_BUTTONA, "OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP,
-                        IDC_CMD_OK, design::cmdOK, form.font.get());
-    // The icon keeps the box's size (SS_CENTERIMAGE) instead of shrinking it to the image.
-    form.picIcon = Create(form, WC_STATICA, nullptr, SS_ICON | SS_CENTERIMAGE, IDC_PIC_ICON,
-                          design::picIcon, form.font.get());
-    const DWORD label = SS_LEFT | SS_NOPREFIX;
-    form.lblTitle =
-        Create(form, WC_STATICA, "", label, IDC_LBL_TITLE, design::lblTitle, form.titleFont.get());
-    form.lblVersion =
-        Create(form, WC_STATICA, "", label, IDC_LBL_VERSION, design::lblVersion, form.font.get());
-    form.lblDescription = Create(form, WC_STATICA, "", label, IDC_LBL_DESCRIPTION,
-                                 design::lblDescription, form.font.get());
-    // The links report clicks (SS_NOTIFY), which also makes them receive the mouse, so they can
-    // show their own pointer and tool tip.
-    form.lblContactEmail =
-        Create(form, WC_STATICA, design::kContactEmail, label | SS_NOTIFY, IDC_LBL_CONTACT_EMAIL,
-               design::lblContactEmail, form.linkFont.get());
-    form.lblContactWWW = Create(form, WC_STATICA, design::kContactWWW, label | SS_NOTIFY,
-                                IDC_LBL_CONTACT_WWW, design::lblContactWWW, form.linkFont.get());
-    form.lblDisclaimer = Create(form, WC_STATICA, "", label, IDC_LBL_DISCLAIMER,
-                                design::lblDisclaimer, form.font.get());
-
-    form.toolTip =
-        CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, form.hwnd,
-                        nullptr, GetModuleHandleA(nullptr), nullptr);
-    AddToolTip(form, form.lblContactEmail, design::kEmailToolTip);
-    AddToolTip(form, form.lblContactWWW, design::kWWWToolTip);
-}
-
-// Sizes the box for the design client area at its dpi.
-void SizeToDesign(const FrmAbout& form) {
-    RECT frame{0, 0, TwipsToPixels(design::kClientWidth, form.dpi),
-               TwipsToPixels(design::kClientHeight, form.dpi)};
-    AdjustWindowRectForDpi(&frame, static_cast<DWORD>(GetWindowLongA(form.hwnd, GWL_STYLE)), FALSE,
-                           static_cast<DWORD>(GetWindowLongA(form.hwnd, GWL_EXSTYLE)), form.dpi);
-    SetWindowPos(form.hwnd, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    form.fonts = MakeFonts(form.dpi);
+    CreateFormControls(form, Controls(form));
+    AddToolTips(form, {{form.lblContactEmail.hwnd, design::kEmailToolTip},
+                       {form.lblContactWWW.hwnd, design::kWWWToolTip}});
 }
 
 // The box has moved to a screen of another dpi: its controls are placed again from the design's
-// twips at that dpi, in fonts made for it, and the box takes the rectangle the system suggests.
+// twips at that dpi.
 void ApplyDpi(FrmAbout& form, UINT dpi, const RECT& suggested) {
-    form.dpi = dpi;
-    // The old fonts stay alive until no control uses them.
-    UniqueFont oldFonts[] = {std::move(form.font), std::move(form.titleFont),
-                             std::move(form.linkFont)};
-    MakeFonts(form);
-    const struct {
-        HWND control;
-        const TwipsRect& rect;
-        HFONT font;
-    } controls[] = {{form.cmdOK, design::cmdOK, form.font.get()},
-                    {form.picIcon, design::picIcon, form.font.get()},
-                    {form.lblTitle, design::lblTitle, form.titleFont.get()},
-                    {form.lblVersion, design::lblVersion, form.font.get()},
-                    {form.lblDescription, design::lblDescription, form.font.get()},
-                    {form.lblContactEmail, design::lblContactEmail, form.linkFont.get()},
-                    {form.lblContactWWW, design::lblContactWWW, form.linkFont.get()},
-                    {form.lblDisclaimer, design::lblDisclaimer, form.font.get()}};
-    for (const auto& placed : controls) {
-        SendMessageA(placed.control, WM_SETFONT, reinterpret_cast<WPARAM>(placed.font), FALSE);
-        Place(form, placed.control, placed.rect);
-    }
-    for (UniqueFont& old : oldFonts) {
-        old.reset();
-    }
-    SetWindowPos(form.hwnd, nullptr, suggested.left, suggested.top,
-                 suggested.right - suggested.left, suggested.bottom - suggested.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    RedrawWindow(form.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-}
-
-// Centres the box over the main window, kept inside the work area of that window's monitor so
-// that a main window near a screen edge does not push the box off the screen.
-void CentreOver(HWND window, HWND over) {
-    RECT outer{};
-    GetWindowRect(window, &outer);
-    const int width = outer.right - outer.left;
-    const int height = outer.bottom - outer.top;
-
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    GetMonitorInfoA(MonitorFromWindow(over != nullptr ? over : window, MONITOR_DEFAULTTONEAREST),
-                    &monitor);
-    const RECT work = monitor.rcWork;
-    RECT centre = work;
-    if (over != nullptr) {
-        GetWindowRect(over, &centre);
-    }
-    int left = centre.left + (centre.right - centre.left - width) / 2;
-    int top = centre.top + (centre.bottom - centre.top - height) / 2;
-    if (left + width > work.right) {
-        left = work.right - width;
-    }
-    if (top + height > work.bottom) {
-        top = work.bottom - height;
-    }
-    if (left < work.left) {
-        left = work.left;
-    }
-    if (top < work.top) {
-        top = work.top;
-    }
-    SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ApplyFormDpi(form, dpi, MakeFonts(dpi), Controls(form), suggested);
 }
 
 HICON MainWindowIcon(HWND frmVarnel, WPARAM which) {
@@ -213,26 +104,32 @@ void Form_Load(FrmAbout& form) {
                  reinterpret_cast<LPARAM>(MainWindowIcon(form.frmVarnel, ICON_BIG)));
     SendMessageA(form.hwnd, WM_SETICON, ICON_SMALL,
                  reinterpret_cast<LPARAM>(MainWindowIcon(form.frmVarnel, ICON_SMALL)));
-    SendMessageA(form.picIcon, STM_SETICON, SendMessageA(form.hwnd, WM_GETICON, ICON_BIG, 0), 0);
+    SendMessageA(form.picIcon.hwnd, STM_SETICON, SendMessageA(form.hwnd, WM_GETICON, ICON_BIG, 0),
+                 0);
 
     // The version, description and copyright notice are those of the program's own version
     // resource, so the box and the file's properties always agree.
     const VersionResource version = ReadVersionResource(GetModuleHandleA(nullptr));
-    SetWindowTextA(form.lblVersion,
+    SetWindowTextA(form.lblVersion.hwnd,
                    version.found ? VersionLine(version.fileVersionMS, version.fileVersionLS).c_str()
                                  : "");
-    SetWindowTextA(form.lblTitle, VARNEL_TITLE);
-    SetWindowTextA(form.lblDescription, version.comments.c_str());
-    SetWindowTextA(form.lblDisclaimer, version.legalCopyright.c_str());
+    SetWindowTextA(form.lblTitle.hwnd, VARNEL_TITLE);
+    SetWindowTextA(form.lblDescription.hwnd, version.comments.c_str());
+    SetWindowTextA(form.lblDisclaimer.hwnd, version.legalCopyright.c_str());
 }
 
-// Closes and discards the box. The window the modal run disabled is enabled first, so that
-// it, not some other program, becomes active when the box goes.
-void Unload(FrmAbout& form) {
+// Gives the owner the modal run disabled its input back: before the box goes, so that the
+// owner, not some other program, becomes active then. Every way the box can go passes here.
+void ReleaseOwner(FrmAbout& form) {
     if (form.disabledOwner != nullptr) {
         EnableWindow(form.disabledOwner, TRUE);
         form.disabledOwner = nullptr;
     }
+}
+
+// Closes and discards the box.
+void Unload(FrmAbout& form) {
+    ReleaseOwner(form);
     DestroyWindow(form.hwnd);
 }
 
@@ -241,34 +138,23 @@ void cmdOK_Click(FrmAbout& form) {
 }
 
 void lblContactEmail_Click(FrmAbout& form) {
-    ShellOpen(form.hwnd, std::string(design::kEmailScheme) + WindowText(form.lblContactEmail));
+    ShellOpen(form.hwnd, std::string(design::kEmailScheme) + WindowText(form.lblContactEmail.hwnd));
 }
 
 void lblContactWWW_Click(FrmAbout& form) {
-    ShellOpen(form.hwnd, std::string(design::kWWWScheme) + WindowText(form.lblContactWWW));
+    ShellOpen(form.hwnd, std::string(design::kWWWScheme) + WindowText(form.lblContactWWW.hwnd));
 }
 
 void OnCommand(FrmAbout& form, int id, int code) {
-    switch (id) {
-    case IDC_CMD_OK:
-    case IDCANCEL: // Esc: cmdOK is the cancel button as well
-        if (code == BN_CLICKED) {
-            cmdOK_Click(form);
-        }
-        break;
-    case IDC_LBL_CONTACT_EMAIL:
-        if (code == STN_CLICKED) {
-            lblContactEmail_Click(form);
-        }
-        break;
-    case IDC_LBL_CONTACT_WWW:
-        if (code == STN_CLICKED) {
-            lblContactWWW_Click(form);
-        }
-        break;
-    default:
-        break; // F1 and the main window's other commands mean nothing here
-    }
+    // Esc sends IDCANCEL: cmdOK is the cancel button as well. F1 and the main window's other
+    // commands mean nothing here.
+    static constexpr CommandRoute<FrmAbout> routes[] = {
+        {IDC_CMD_OK, BN_CLICKED, cmdOK_Click},
+        {IDCANCEL, BN_CLICKED, cmdOK_Click},
+        {IDC_LBL_CONTACT_EMAIL, STN_CLICKED, lblContactEmail_Click},
+        {IDC_LBL_CONTACT_WWW, STN_CLICKED, lblContactWWW_Click},
+    };
+    RouteCommand<FrmAbout>(form, id, code, routes);
 }
 
 // ---- painting -------------------------------------------------------------------------------
@@ -290,11 +176,11 @@ void PaintClient(const FrmAbout& form, HDC dc, bool background) {
 
 LRESULT ControlColours(const FrmAbout& form, HDC dc, HWND control) {
     COLORREF text = ColourOf(design::kTextColour);
-    if (control == form.lblTitle) {
+    if (control == form.lblTitle.hwnd) {
         text = ColourOf(design::kTitleColour);
-    } else if (control == form.lblContactEmail || control == form.lblContactWWW) {
+    } else if (control == form.lblContactEmail.hwnd || control == form.lblContactWWW.hwnd) {
         text = ColourOf(design::kLinkColour);
-    } else if (control == form.lblVersion) {
+    } else if (control == form.lblVersion.hwnd) {
         text = GetSysColor(COLOR_BTNTEXT); // a label's own colour: the system's
     }
     SetTextColor(dc, text);
@@ -303,108 +189,56 @@ LRESULT ControlColours(const FrmAbout& form, HDC dc, HWND control) {
 }
 
 bool IsLink(const FrmAbout& form, HWND window) {
-    return window != nullptr && (window == form.lblContactEmail || window == form.lblContactWWW);
+    return window != nullptr &&
+           (window == form.lblContactEmail.hwnd || window == form.lblContactWWW.hwnd);
 }
 
-HCURSOR HandCursor() {
-    // The system's pointing hand: its hot spot is the fingertip.
-    static const HCURSOR hand = LoadCursorA(nullptr, MAKEINTRESOURCEA(32649)); // IDC_HAND
-    return hand;
+// Over a link, the system's pointing hand: its hot spot is the fingertip.
+HCURSOR PointerOver(const FrmAbout& form, HWND window, UINT hitTest) {
+    return IsLink(form, window) && hitTest == HTCLIENT ? LoadCursorA(nullptr, IDC_HAND) : nullptr;
 }
 
-LRESULT CALLBACK FrmAboutProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    FrmAbout* form = StateOf(window);
+bool FrmAbout_Message(FrmAbout& form, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
-    case WM_NCCREATE:
-        AttachWindowState<FrmAbout>(window, lParam);
-        break;
-    case WM_COMMAND:
-        if (form != nullptr) {
-            OnCommand(*form, LOWORD(wParam), HIWORD(wParam));
-            return 0;
-        }
-        break;
-    case DM_GETDEFID:
-        return MAKELRESULT(IDC_CMD_OK, DC_HASDEFID);
-    case WM_DPICHANGED:
-        if (form != nullptr && HIWORD(wParam) != 0 && lParam != 0) {
-            ApplyDpi(*form, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
-            return 0;
-        }
-        break;
     case WM_ACTIVATE:
         // cmdOK is the only control that takes the focus; it has it whenever the box is active.
-        if (form != nullptr && LOWORD(wParam) != WA_INACTIVE) {
-            SetFocus(form->cmdOK);
-            return 0;
+        if (LOWORD(wParam) != WA_INACTIVE) {
+            SetFocus(form.cmdOK.hwnd);
+            return true;
         }
-        break;
+        return false;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
-        if (form != nullptr) {
-            return ControlColours(*form, reinterpret_cast<HDC>(wParam),
-                                  reinterpret_cast<HWND>(lParam));
-        }
-        break;
-    case WM_ERASEBKGND:
-        if (form != nullptr) {
-            RECT client{};
-            GetClientRect(window, &client);
-            FillRect(reinterpret_cast<HDC>(wParam), &client, form->background.get());
-            return 1;
-        }
-        break;
-    case WM_PAINT:
-        if (form != nullptr) {
-            PAINTSTRUCT paint;
-            HDC dc = BeginPaint(window, &paint);
-            PaintClient(*form, dc, false);
-            EndPaint(window, &paint);
-            return 0;
-        }
-        break;
-    case WM_PRINTCLIENT:
-        if (form != nullptr) {
-            PaintClient(*form, reinterpret_cast<HDC>(wParam), true);
-            return 0;
-        }
-        break;
-    case WM_SETCURSOR:
-        if (form != nullptr && IsLink(*form, reinterpret_cast<HWND>(wParam)) &&
-            LOWORD(lParam) == HTCLIENT) {
-            SetCursor(HandCursor());
-            return TRUE;
-        }
-        break;
-    case WM_CLOSE:
-        if (form != nullptr) {
-            Unload(*form);
-            return 0;
-        }
-        break;
-    case WM_NCDESTROY:
-        ReleaseWindowState<FrmAbout>(window);
-        break;
-    default:
-        break;
+        result =
+            ControlColours(form, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        return true;
+    case WM_ERASEBKGND: {
+        RECT client{};
+        GetClientRect(form.hwnd, &client);
+        FillRect(reinterpret_cast<HDC>(wParam), &client, form.background.get());
+        result = 1;
+        return true;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-bool RegisterFrmAboutClass() {
-    static const bool registered = [] {
-        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-        InitCommonControlsEx(&controls);
-        WNDCLASSEXA windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = FrmAboutProc;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
-        windowClass.hbrBackground = nullptr; // painted white by the box itself
-        windowClass.lpszClassName = kFrmAboutClassName;
-        return RegisterClassExA(&windowClass) != 0;
-    }();
-    return registered;
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(form.hwnd, &paint);
+        PaintClient(form, dc, false);
+        EndPaint(form.hwnd, &paint);
+        return true;
+    }
+    case WM_PRINTCLIENT:
+        PaintClient(form, reinterpret_cast<HDC>(wParam), true);
+        return true;
+    case WM_CLOSE:
+        Unload(form);
+        return true;
+    case WM_DESTROY:
+        // Destroyed without Unload (its owner went first, say): the owner is not left disabled.
+        ReleaseOwner(form);
+        return false;
+    default:
+        return false;
+    }
 }
 
 // True for keyboard and mouse input meant for a window other than the box, its controls and its
@@ -424,39 +258,39 @@ bool IsInputForOtherWindows(HWND about, const MSG& message) {
 } // namespace
 
 HWND CreateFrmAbout(HWND frmVarnel) {
-    if (!RegisterFrmAboutClass()) {
+    // No class background: the box paints itself white.
+    static const bool registered = RegisterFormClass(
+        kFrmAboutClassName, FormProc<FrmAbout, FrmAbout_Message>, nullptr, nullptr, nullptr);
+    if (!registered) {
         return nullptr;
     }
-    auto* form = new FrmAbout;
-    form->frmVarnel = frmVarnel;
-    form->background.reset(CreateSolidBrush(ColourOf(design::kBackground)));
+    auto state = std::make_unique<FrmAbout>();
+    state->frmVarnel = frmVarnel;
+    state->background.reset(CreateSolidBrush(ColourOf(design::kBackground)));
     // A fixed dialog frame with a close box and no caption text; no minimise or maximise box.
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    HWND window = CreateWindowExA(exStyle, kFrmAboutClassName, "", style, 0, 0, 0, 0, frmVarnel,
-                                  nullptr, GetModuleHandleA(nullptr), form);
-    if (window == nullptr) {
-        delete form; // WM_NCCREATE never ran, so the window does not own it
+    FrmAbout* form =
+        CreateForm(std::move(state), WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kFrmAboutClassName,
+                   "", style, frmVarnel, nullptr, design::kClientWidth, design::kClientHeight);
+    if (form == nullptr) {
         return nullptr;
     }
-    form->dpi = DpiForWindow(window);
-    SizeToDesign(*form);
     CreateControls(*form);
     Form_Load(*form);
-    CentreOver(window, frmVarnel);
-    return window;
+    CentreOn(form->hwnd, frmVarnel);
+    return form->hwnd;
 }
 
+// The box runs its own modal loop rather than the system's (DialogBox): that loop would deliver
+// the keys still queued for the main window, typed ahead of F1, into the box.
 void ShowFrmAboutModal(HWND frmVarnel) {
     HWND about = CreateFrmAbout(frmVarnel);
     if (about == nullptr) {
         return;
     }
     // Only a window that this run disabled is enabled again afterwards.
-    HWND disabled = nullptr;
     if (frmVarnel != nullptr && IsWindowEnabled(frmVarnel)) {
         EnableWindow(frmVarnel, FALSE);
-        disabled = frmVarnel;
         StateOf(about)->disabledOwner = frmVarnel;
     }
     ShowWindow(about, SW_SHOWNORMAL);
@@ -481,8 +315,5 @@ void ShowFrmAboutModal(HWND frmVarnel) {
     }
     if (IsWindow(about)) {
         Unload(*StateOf(about));
-    }
-    if (disabled != nullptr && IsWindow(disabled)) {
-        EnableWindow(disabled, TRUE);
     }
 }

@@ -3,6 +3,7 @@
 // The main window's design: rectangles in twips relative to the window's client area (controls
 // inside a frame are already offset by the frame's position), captions and tool tips.
 
+#include "launcher/launch_sequence.h"
 #include "ui/twips.h"
 
 namespace frm_varnel_design {
@@ -21,7 +22,8 @@ constexpr TwipsRect fraAdvOptions{120, 2040, 4095, 1335};
 constexpr TwipsRect cmdLogon{120, 3480, 2775, 375};
 constexpr TwipsRect cmdCancel{3000, 3480, 1215, 375};
 
-constexpr int kOptionCount = 6;
+// The start-up switches the launch chooses from.
+constexpr int kOptionCount = static_cast<int>(kStartupOptionCount);
 constexpr int kOptionWidth = 1815;
 constexpr int kOptionHeight = 255;
 // Indexes 0..2 in the left column, 3..5 in the right, inside fraAdvOptions.
@@ -32,7 +34,7 @@ constexpr TwipsRect OptAdvanced(int index) {
 
 // Captions given at load; the selected one is the switch passed to Outlook ("(none)": none).
 constexpr const char* kOptionCaptions[kOptionCount] = {
-    "(none)", "/cleanfreebusy", "/cleanschedplus", "", "/cleanreminders", "/resetfolders"};
+    kNoSwitchCaption, "/cleanfreebusy", "/cleanschedplus", "", "/cleanreminders", "/resetfolders"};
 constexpr const char* kOptionDesignCaption = "(None)";
 
 constexpr const char* kOtherLocation = "[Other]";

@@ -1,4 +1,4 @@
-#include "ui/frm_varnel_launch.h"
+#include "ui/frm_varnel_events.h"
 
 #include "launcher/bas_varnel.h"
 #include "launcher/cdo_session.h"
@@ -8,7 +8,6 @@
 #include "platform/system_dlls.h"
 #include "resources/resource_ids.h"
 #include "ui/frm_varnel.h"
-#include "ui/frm_varnel_events.h"
 
 #include <cstring>
 
@@ -108,15 +107,9 @@ class SystemLaunchServices final : public LaunchServices {
 
 } // namespace
 
-void LaunchFromWindow(HWND frmVarnel, unsigned long pauseMilliseconds) {
+void cmdLogon_Click(HWND frmVarnel, unsigned long pauseMilliseconds) {
     PreloadSystemDlls(SystemDllGroup::FirstLaunchOrAbout);
     MainWindowForLaunch window(frmVarnel);
     SystemLaunchServices services(pauseMilliseconds);
-    cmdLogon_Click(window, services, EmailAlias);
-}
-
-void cmdLogon_Click(HWND frmVarnel) {
-    // The window may be destroyed during the launch (closed while Outlook starts): nothing of
-    // it is used once this returns.
-    LaunchFromWindow(frmVarnel, kRunAndWaitPauseMs);
+    RunLaunch(window, services, EmailAlias);
 }

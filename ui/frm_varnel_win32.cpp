@@ -1,7 +1,6 @@
 #include "ui/frm_varnel.h"
 
 #include "launcher/bas_varnel.h"
-#include "platform/dpi.h"
 #include "platform/system_text.h"
 #include "platform/win32_raii.h"
 #include "resources/resource_ids.h"
@@ -9,7 +8,7 @@
 #include "ui/design_font.h"
 #include "ui/frm_varnel_design.h"
 #include "ui/frm_varnel_events.h"
-#include "ui/window_state.h"
+#include "ui/form_window.h"
 
 #include <commctrl.h>
 
@@ -21,20 +20,14 @@ namespace design = frm_varnel_design;
 
 namespace {
 
-// A control of the window, with the rectangle it has now (in twips) and the visible and
-// enabled states it has of its own; a control in a frame shows only while its frame does.
-struct Control {
-    HWND hwnd = nullptr;
-    TwipsRect rect{};
+// A control of the window with the visible and enabled states it has of its own; a control in a
+// frame shows only while its frame does.
+struct Control : FormControl {
     bool visible = true;
     bool enabled = true;
 };
 
-struct FrmVarnel {
-    HWND hwnd = nullptr;
-    UINT dpi = 96;
-    UniqueFont font;
-    HWND toolTip = nullptr;
+struct FrmVarnel : FormBase {
     Control fraProfile, lblAlias, txtEmailAlias, lblLocation, cboMarket, lblServer, txtServer;
     Control fraAdvOptions, cmdLogon, cmdCancel;
     std::array<Control, design::kOptionCount> OptAdvanced;
@@ -46,39 +39,10 @@ struct FrmVarnel {
 constexpr UINT kCreateToolTips = WM_APP + 1;
 
 FrmVarnel* StateOf(HWND window) {
-    return WindowState<FrmVarnel>(window);
+    return FormState<FrmVarnel>(window);
 }
 
 // ---- controls -------------------------------------------------------------------------------
-
-void Place(const FrmVarnel& form, const Control& control) {
-    SetWindowPos(control.hwnd, nullptr, TwipsToPixels(control.rect.left, form.dpi),
-                 TwipsToPixels(control.rect.top, form.dpi),
-                 TwipsToPixels(control.rect.width, form.dpi),
-                 TwipsToPixels(control.rect.height, form.dpi), SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-// Created where the design puts it, rather than placed afterwards: one move less per control.
-void Create(FrmVarnel& form, Control& control, const char* className, const char* text, DWORD style,
-            int id, const TwipsRect& rect, DWORD exStyle = 0) {
-    control.rect = rect;
-    control.hwnd = CreateWindowExA(
-        exStyle, className, text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style,
-        TwipsToPixels(rect.left, form.dpi), TwipsToPixels(rect.top, form.dpi),
-        TwipsToPixels(rect.width, form.dpi), TwipsToPixels(rect.height, form.dpi), form.hwnd,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
-    SendMessageA(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(form.font.get()), FALSE);
-}
-
-void AddToolTip(FrmVarnel& form, const Control& control, const char* text) {
-    TOOLINFOA tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = form.hwnd;
-    tool.uId = reinterpret_cast<UINT_PTR>(control.hwnd);
-    tool.lpszText = const_cast<char*>(text);
-    SendMessageA(form.toolTip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-}
 
 // A label that reaches into the control it names is clipped there, so it never covers the
 // control's edge; its rectangle stays as designed.
@@ -92,13 +56,13 @@ void KeepLabelOffItsControl(const Control& label, const Control& control) {
         return;
     }
     OffsetRect(&overlap, -labelRect.left, -labelRect.top);
-    HRGN visible =
-        CreateRectRgn(0, 0, labelRect.right - labelRect.left, labelRect.bottom - labelRect.top);
-    HRGN covered = CreateRectRgn(overlap.left, overlap.top, overlap.right, overlap.bottom);
-    CombineRgn(visible, visible, covered, RGN_DIFF);
-    DeleteObject(covered);
-    if (!SetWindowRgn(label.hwnd, visible, FALSE)) {
-        DeleteObject(visible); // the window took no ownership
+    UniqueRegion visible(
+        CreateRectRgn(0, 0, labelRect.right - labelRect.left, labelRect.bottom - labelRect.top));
+    const UniqueRegion covered(
+        CreateRectRgn(overlap.left, overlap.top, overlap.right, overlap.bottom));
+    CombineRgn(visible.get(), visible.get(), covered.get(), RGN_DIFF);
+    if (SetWindowRgn(label.hwnd, visible.get(), FALSE)) {
+        visible.release(); // the window owns it now
     }
 }
 
@@ -123,8 +87,9 @@ void Refresh(const FrmVarnel& form, const Control& control) {
     ShowWindow(control.hwnd, visible ? SW_SHOWNA : SW_HIDE);
 }
 
-void SetEnabled(FrmVarnel& form, Control& control, bool enabled) {
-    control.enabled = enabled;
+// Sets one of the control's own states; a frame passes it on to the controls inside it.
+void SetState(FrmVarnel& form, Control& control, bool Control::*state, bool value) {
+    control.*state = value;
     Refresh(form, control);
     if (&control == &form.fraAdvOptions) {
         for (const Control& option : form.OptAdvanced) {
@@ -133,14 +98,12 @@ void SetEnabled(FrmVarnel& form, Control& control, bool enabled) {
     }
 }
 
+void SetEnabled(FrmVarnel& form, Control& control, bool enabled) {
+    SetState(form, control, &Control::enabled, enabled);
+}
+
 void SetVisible(FrmVarnel& form, Control& control, bool visible) {
-    control.visible = visible;
-    Refresh(form, control);
-    if (&control == &form.fraAdvOptions) {
-        for (const Control& option : form.OptAdvanced) {
-            Refresh(form, option);
-        }
-    }
+    SetState(form, control, &Control::visible, visible);
 }
 
 // The text the location list shows: that of its selected entry.
@@ -201,9 +164,9 @@ void ShowAdvancedOptions(FrmVarnel& form, bool show) {
         SetEnabled(form, form.fraAdvOptions, false);
     }
     form.cmdLogon.rect.top = placed.buttonTop;
-    Place(form, form.cmdLogon);
+    PlaceFormControl(form, form.cmdLogon);
     form.cmdCancel.rect.top = form.cmdLogon.rect.top;
-    Place(form, form.cmdCancel);
+    PlaceFormControl(form, form.cmdCancel);
 
     RECT outer{};
     GetWindowRect(form.hwnd, &outer);
@@ -306,8 +269,8 @@ void cmdCancel_Click(FrmVarnel&) {
 
 // ---- creation -------------------------------------------------------------------------------
 
-UniqueFont MakeFont(UINT dpi) {
-    return CreateDesignFont(design::kFontFace, design::kFontSize, dpi, FW_NORMAL, false);
+FormFonts MakeFonts(UINT dpi) {
+    return {CreateDesignFont(design::kFontFace, design::kFontSize, dpi, FW_NORMAL, false)};
 }
 
 // Clips each label where it reaches into the control it names, afresh for the current sizes.
@@ -342,43 +305,65 @@ void FitListHeight(const FrmVarnel& form) {
     }
 }
 
-void CreateControls(FrmVarnel& form) {
-    form.font = MakeFont(form.dpi);
+constexpr int kControlCount = 10 + design::kOptionCount;
 
-    // Creation order is the tab order: each label directly before its control, so that its
-    // mnemonic moves the focus to that control. The frames go to the bottom afterwards.
-    const DWORD label = SS_LEFT | SS_NOTIFY | WS_GROUP;
-    const DWORD edit = WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL;
-    Create(form, form.lblAlias, WC_STATICA, "&Email Alias:", label, IDC_LBL_ALIAS,
-           design::lblAlias);
-    Create(form, form.txtEmailAlias, WC_EDITA, "", edit, IDC_TXT_EMAIL_ALIAS, design::txtEmailAlias,
-           WS_EX_CLIENTEDGE);
-    Create(form, form.lblLocation, WC_STATICA, "&Location:", label, IDC_LBL_LOCATION,
-           design::lblLocation);
-    Create(form, form.cboMarket, WC_COMBOBOXA, "",
-           CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, IDC_CBO_MARKET,
-           design::cboMarket);
-    Create(form, form.lblServer, WC_STATICA, "&Server:", label, IDC_LBL_SERVER, design::lblServer);
-    Create(form, form.txtServer, WC_EDITA, "", edit, IDC_TXT_SERVER, design::txtServer,
-           WS_EX_CLIENTEDGE);
-    for (int index = 0; index < design::kOptionCount; ++index) {
-        const DWORD style = BS_AUTORADIOBUTTON | (index == 0 ? WS_GROUP | WS_TABSTOP : 0);
-        Create(form, form.OptAdvanced[index], WC_BUTTONA, design::kOptionDesignCaption, style,
-               IDC_OPT_ADVANCED_0 + index, design::OptAdvanced(index));
-    }
-    Create(form, form.cmdLogon, WC_BUTTONA, "Launch &Outlook",
-           BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, IDC_CMD_LOGON, design::cmdLogon);
-    Create(form, form.cmdCancel, WC_BUTTONA, "E&xit", BS_PUSHBUTTON | WS_TABSTOP, IDC_CMD_CANCEL,
-           design::cmdCancel);
-    Create(form, form.fraProfile, WC_BUTTONA, "Email Profile Information", BS_GROUPBOX,
-           IDC_FRA_PROFILE, design::fraProfile);
-    Create(form, form.fraAdvOptions, WC_BUTTONA, "Advanced Outlook Startup Options", BS_GROUPBOX,
-           IDC_FRA_ADV_OPTIONS, design::fraAdvOptions);
+// The window's controls and their designs, in creation order, which is the tab order: each
+// label directly before its control, so that its mnemonic moves the focus to that control.
+std::array<FormControlEntry, kControlCount> Controls(FrmVarnel& form) {
+    const DWORD label = SS_LEFT | SS_NOTIFY | WS_GROUP | WS_CLIPSIBLINGS;
+    const DWORD edit = WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL | WS_CLIPSIBLINGS;
+    const DWORD button = WS_TABSTOP | WS_CLIPSIBLINGS;
+    const DWORD frame = BS_GROUPBOX | WS_CLIPSIBLINGS;
+    const auto option = [&](int index) {
+        const DWORD first = index == 0 ? WS_GROUP | WS_TABSTOP : 0;
+        return FormControlEntry{&form.OptAdvanced[static_cast<std::size_t>(index)],
+                                ControlDesign{WC_BUTTONA, design::kOptionDesignCaption,
+                                              BS_AUTORADIOBUTTON | WS_CLIPSIBLINGS | first,
+                                              IDC_OPT_ADVANCED_0 + index,
+                                              design::OptAdvanced(index)}};
+    };
+    static_assert(design::kOptionCount == 6, "the table below lists six option buttons");
+    return {{
+        {&form.lblAlias, {WC_STATICA, "&Email Alias:", label, IDC_LBL_ALIAS, design::lblAlias}},
+        {&form.txtEmailAlias,
+         {WC_EDITA, "", edit, IDC_TXT_EMAIL_ALIAS, design::txtEmailAlias, FontRole::Standard,
+          WS_EX_CLIENTEDGE}},
+        {&form.lblLocation,
+         {WC_STATICA, "&Location:", label, IDC_LBL_LOCATION, design::lblLocation}},
+        {&form.cboMarket,
+         {WC_COMBOBOXA, "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP | WS_CLIPSIBLINGS,
+          IDC_CBO_MARKET, design::cboMarket}},
+        {&form.lblServer, {WC_STATICA, "&Server:", label, IDC_LBL_SERVER, design::lblServer}},
+        {&form.txtServer,
+         {WC_EDITA, "", edit, IDC_TXT_SERVER, design::txtServer, FontRole::Standard,
+          WS_EX_CLIENTEDGE}},
+        option(0),
+        option(1),
+        option(2),
+        option(3),
+        option(4),
+        option(5),
+        {&form.cmdLogon,
+         {WC_BUTTONA, "Launch &Outlook", BS_DEFPUSHBUTTON | WS_GROUP | button, IDC_CMD_LOGON,
+          design::cmdLogon}},
+        {&form.cmdCancel,
+         {WC_BUTTONA, "E&xit", BS_PUSHBUTTON | button, IDC_CMD_CANCEL, design::cmdCancel}},
+        {&form.fraProfile,
+         {WC_BUTTONA, "Email Profile Information", frame, IDC_FRA_PROFILE, design::fraProfile}},
+        {&form.fraAdvOptions,
+         {WC_BUTTONA, "Advanced Outlook Startup Options", frame, IDC_FRA_ADV_OPTIONS,
+          design::fraAdvOptions}},
+    }};
+}
+
+void CreateControls(FrmVarnel& form) {
+    form.fonts = MakeFonts(form.dpi);
+    CreateFormControls(form, Controls(form));
+    // The frames are drawn below the controls inside them.
     for (const Control* frame : {&form.fraProfile, &form.fraAdvOptions}) {
         SetWindowPos(frame->hwnd, HWND_BOTTOM, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
-
     FitListHeight(form);
     ClipLabels(form);
 }
@@ -386,69 +371,27 @@ void CreateControls(FrmVarnel& form) {
 // The tool tips show only once the pointer has rested on a control, so they are made after the
 // window's first paint (kCreateToolTips), not before it.
 void CreateToolTips(FrmVarnel& form) {
-    if (form.toolTip != nullptr) {
-        return;
+    if (form.toolTip == nullptr) {
+        AddToolTips(form, {{form.txtEmailAlias.hwnd, "Enter your Email Alias"},
+                           {form.cboMarket.hwnd, "Select your Location"},
+                           {form.txtServer.hwnd, "Enter Server Name"}});
     }
-    form.toolTip =
-        CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, form.hwnd,
-                        nullptr, GetModuleHandleA(nullptr), nullptr);
-    AddToolTip(form, form.txtEmailAlias, "Enter your Email Alias");
-    AddToolTip(form, form.cboMarket, "Select your Location");
-    AddToolTip(form, form.txtServer, "Enter Server Name");
-}
-
-// Sizes the window for the design client area at its dpi, centred on the screen's work area.
-void SizeAndCentre(const FrmVarnel& form, int clientHeightTwips) {
-    RECT frame{0, 0, TwipsToPixels(design::kClientWidth, form.dpi),
-               TwipsToPixels(clientHeightTwips, form.dpi)};
-    AdjustWindowRectForDpi(&frame, static_cast<DWORD>(GetWindowLongA(form.hwnd, GWL_STYLE)), TRUE,
-                           static_cast<DWORD>(GetWindowLongA(form.hwnd, GWL_EXSTYLE)), form.dpi);
-    SetWindowPos(form.hwnd, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void Centre(HWND window) {
-    RECT work{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    RECT outer{};
-    GetWindowRect(window, &outer);
-    const int width = outer.right - outer.left;
-    const int height = outer.bottom - outer.top;
-    SetWindowPos(window, nullptr, work.left + (work.right - work.left - width) / 2,
-                 work.top + (work.bottom - work.top - height) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // The window has moved to a screen of another dpi: everything is laid out again from the
-// design's twips at that dpi, with the buttons where the advanced panel has them now, in a
-// font made for it, and the window takes the rectangle the system suggests.
+// design's twips at that dpi, with the buttons where the advanced panel has them now.
 void ApplyDpi(FrmVarnel& form, UINT dpi, const RECT& suggested) {
-    form.dpi = dpi;
-    UniqueFont font = MakeFont(dpi);
-    Control* controls[] = {
-        &form.fraProfile, &form.lblAlias,  &form.txtEmailAlias, &form.lblLocation, &form.cboMarket,
-        &form.lblServer,  &form.txtServer, &form.fraAdvOptions, &form.cmdLogon,    &form.cmdCancel};
-    auto relayout = [&](Control& control) {
-        SendMessageA(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
-        Place(form, control);
-    };
-    for (Control* control : controls) {
-        relayout(*control);
-    }
-    for (Control& option : form.OptAdvanced) {
-        relayout(option);
-    }
-    // The controls no longer use the old font, so it can go.
-    form.font = std::move(font);
+    ApplyFormDpi(form, dpi, MakeFonts(dpi), Controls(form), suggested);
     FitListHeight(form);
     ClipLabels(form);
-    SetWindowPos(form.hwnd, nullptr, suggested.left, suggested.top,
-                 suggested.right - suggested.left, suggested.bottom - suggested.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    RedrawWindow(form.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
+// The dialog manager's services that IsDialogMessage asks of the window (moving the focus,
+// the default button, the focus kept across activation) are answered here, on a plain window
+// class, rather than by a dialog class (DLGWINDOWEXTRA + DefDlgProc): on its first activation
+// DefDlgProc gives the focus to no control under Wine, and its WM_CLOSE would press Exit, so the
+// window would answer those cases itself all the same.
+//
 // As a dialog does: the focus moves to a given control, or to the next or previous tab stop.
 // Label mnemonics arrive this way, first naming the label, then asking for the next control.
 void MoveFocus(HWND window, WPARAM target, LPARAM byHandle) {
@@ -469,162 +412,100 @@ bool IsEnabledControl(HWND control) {
 }
 
 void OnCommand(FrmVarnel& form, int id, int code) {
-    switch (id) {
-    case IDC_CBO_MARKET:
-        if (code == CBN_SELCHANGE) {
-            cboMarket_Click(form);
-        }
-        break;
-    case IDC_TXT_SERVER:
-        if (code == EN_CHANGE) {
-            txtServer_Change(form);
-        }
-        break;
-    case IDC_TXT_EMAIL_ALIAS:
-        if (code == EN_CHANGE) {
-            txtEmailAlias_Change(form);
-        }
-        break;
-    case IDC_CMD_LOGON:
-        // Enter sends IDOK even while the button is disabled during a launch.
-        if (IsEnabledControl(form.cmdLogon.hwnd)) {
-            cmdLogon_Click(form.hwnd);
-        }
-        break;
-    case IDC_CMD_CANCEL:
-        if (IsEnabledControl(form.cmdCancel.hwnd)) {
-            cmdCancel_Click(form);
-        }
-        break;
-    case IDM_FILE_EXIT:
-        mnuFexit_Click(form);
-        break;
-    case IDM_VIEW_ADVANCED_OPTIONS:
-        mnuVAdvOptions_Click(form);
-        break;
-    case IDM_HELP_ABOUT:
-        mnuHAbout_Click(form.hwnd);
-        break;
-    default:
-        break;
-    }
+    // Enter and Esc send IDOK and IDCANCEL even while their buttons are disabled during a
+    // launch: the buttons' commands count only while the buttons are enabled.
+    static constexpr CommandRoute<FrmVarnel> routes[] = {
+        {IDC_CBO_MARKET, CBN_SELCHANGE, cboMarket_Click},
+        {IDC_TXT_SERVER, EN_CHANGE, txtServer_Change},
+        {IDC_TXT_EMAIL_ALIAS, EN_CHANGE, txtEmailAlias_Change},
+        {IDC_CMD_LOGON, kAnyCode,
+         [](FrmVarnel& form) {
+             if (IsEnabledControl(form.cmdLogon.hwnd)) {
+                 cmdLogon_Click(form.hwnd);
+             }
+         }},
+        {IDC_CMD_CANCEL, kAnyCode,
+         [](FrmVarnel& form) {
+             if (IsEnabledControl(form.cmdCancel.hwnd)) {
+                 cmdCancel_Click(form);
+             }
+         }},
+        {IDM_FILE_EXIT, kAnyCode, mnuFexit_Click},
+        {IDM_VIEW_ADVANCED_OPTIONS, kAnyCode, mnuVAdvOptions_Click},
+        {IDM_HELP_ABOUT, kAnyCode, [](FrmVarnel& form) { mnuHAbout_Click(form.hwnd); }},
+    };
+    RouteCommand<FrmVarnel>(form, id, code, routes);
 }
 
-LRESULT CALLBACK FrmVarnelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    FrmVarnel* form = StateOf(window);
+HCURSOR PointerOver(const FrmVarnel& form, HWND, UINT) {
+    return form.hourglass ? LoadCursorA(nullptr, IDC_WAIT) : nullptr;
+}
+
+// Every message this window answers does so with 0, the result's starting value.
+bool FrmVarnel_Message(FrmVarnel& form, UINT message, WPARAM wParam, LPARAM lParam, LRESULT&) {
     switch (message) {
-    case WM_NCCREATE:
-        AttachWindowState<FrmVarnel>(window, lParam);
-        break;
-    case WM_COMMAND:
-        if (form != nullptr) {
-            OnCommand(*form, LOWORD(wParam), HIWORD(wParam));
-            return 0;
-        }
-        break;
     case WM_ACTIVATE:
         // As in a dialog: the focus leaves with the window and comes back to the same control,
         // the alias box the first time.
-        if (form != nullptr) {
-            if (LOWORD(wParam) == WA_INACTIVE) {
-                HWND focused = GetFocus();
-                if (focused != nullptr && IsChild(window, focused)) {
-                    form->focus = focused;
-                }
-            } else {
-                SetFocus(form->focus != nullptr ? form->focus : form->txtEmailAlias.hwnd);
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focused = GetFocus();
+            if (focused != nullptr && IsChild(form.hwnd, focused)) {
+                form.focus = focused;
             }
-            return 0;
+        } else {
+            SetFocus(form.focus != nullptr ? form.focus : form.txtEmailAlias.hwnd);
         }
-        break;
+        return true;
     case WM_NEXTDLGCTL:
-        MoveFocus(window, wParam, lParam);
-        return 0;
+        MoveFocus(form.hwnd, wParam, lParam);
+        return true;
     case kCreateToolTips:
-        if (form != nullptr) {
-            CreateToolTips(*form);
-        }
-        return 0;
-    case DM_GETDEFID:
-        return MAKELRESULT(IDC_CMD_LOGON, DC_HASDEFID);
-    case WM_DPICHANGED:
-        if (form != nullptr && HIWORD(wParam) != 0 && lParam != 0) {
-            ApplyDpi(*form, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
-            return 0;
-        }
-        break;
-    case WM_SETCURSOR:
-        if (form != nullptr && form->hourglass) {
-            SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514))); // IDC_WAIT
-            return TRUE;
-        }
-        break;
+        CreateToolTips(form);
+        return true;
     case WM_CLOSE:
-        if (form != nullptr) {
-            Form_QueryUnload(*form);
-            return 0;
-        }
-        break;
+        Form_QueryUnload(form);
+        return true;
     case WM_DESTROY:
         PostQuitMessage(0);
-        return 0;
-    case WM_NCDESTROY:
-        ReleaseWindowState<FrmVarnel>(window);
-        break;
+        return true;
     default:
-        break;
+        return false;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-bool RegisterFrmVarnelClass() {
-    static const bool registered = [] {
-        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-        InitCommonControlsEx(&controls);
-        HINSTANCE instance = GetModuleHandleA(nullptr);
-        WNDCLASSEXA windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = FrmVarnelProc;
-        windowClass.hInstance = instance;
-        windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_VARNEL));
-        windowClass.hIconSm = static_cast<HICON>(LoadImageA(
-            instance, MAKEINTRESOURCEA(IDI_VARNEL), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-            GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR | LR_SHARED));
-        windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        windowClass.lpszClassName = kFrmVarnelClassName;
-        return RegisterClassExA(&windowClass) != 0;
-    }();
-    return registered;
 }
 
 } // namespace
 
 HWND CreateFrmVarnel() {
-    if (!RegisterFrmVarnelClass()) {
+    static const bool registered = [] {
+        HINSTANCE instance = GetModuleHandleA(nullptr);
+        return RegisterFormClass(
+            kFrmVarnelClassName, FormProc<FrmVarnel, FrmVarnel_Message>,
+            LoadIconA(instance, MAKEINTRESOURCEA(IDI_VARNEL)),
+            static_cast<HICON>(LoadImageA(
+                instance, MAKEINTRESOURCEA(IDI_VARNEL), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR | LR_SHARED)),
+            reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    }();
+    if (!registered) {
         return nullptr;
     }
-    auto* form = new FrmVarnel;
     // No WS_CLIPCHILDREN: the frames are drawn over the window's own background.
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINMENU));
-    HWND window = CreateWindowExA(WS_EX_CONTROLPARENT, kFrmVarnelClassName, VARNEL_TITLE, style,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, menu,
-                                  GetModuleHandleA(nullptr), form);
-    if (window == nullptr) {
-        if (menu != nullptr) {
-            DestroyMenu(menu);
+    FrmVarnel* form =
+        CreateForm(std::make_unique<FrmVarnel>(), WS_EX_CONTROLPARENT, kFrmVarnelClassName,
+                   VARNEL_TITLE, style, nullptr, menu, design::kClientWidth, design::kClientHeight);
+    if (form == nullptr) {
+        if (IsMenu(menu)) {
+            DestroyMenu(menu); // no window took it
         }
-        delete form; // WM_NCCREATE never ran, so the window does not own it
         return nullptr;
     }
-    form->dpi = DpiForWindow(window);
-    SizeAndCentre(*form, design::kClientHeight);
     CreateControls(*form);
     Form_Load(*form);
-    Centre(window);
-    PostMessageA(window, kCreateToolTips, 0, 0);
-    return window;
+    CentreOn(form->hwnd, nullptr);
+    PostMessageA(form->hwnd, kCreateToolTips, 0, 0);
+    return form->hwnd;
 }
 
 std::string FrmVarnel_ServerText(HWND window) {
@@ -646,7 +527,7 @@ void FrmVarnel_SetHourglass(HWND window, bool hourglass) {
         return;
     }
     form->hourglass = hourglass;
-    SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(hourglass ? 32514 : 32512)));
+    SetCursor(LoadCursorA(nullptr, hourglass ? IDC_WAIT : IDC_ARROW));
 }
 
 bool FrmVarnel_Hourglass(HWND window) {

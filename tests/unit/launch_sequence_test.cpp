@@ -178,7 +178,7 @@ const std::string kNotFoundWarning = std::string("window.Warning ") + kOutlookNo
 
 class Launch : public ::testing::Test {
   protected:
-    void Click() { cmdLogon_Click(window, services, alias); }
+    void Click() { RunLaunch(window, services, alias); }
     long Count(const std::string& call) const { return std::count(log.begin(), log.end(), call); }
     // The calls logged after the first occurrence of `call`.
     Log After(const std::string& call) const {
@@ -366,6 +366,19 @@ TEST_F(Launch, ARunnerErrorGoesOnWithLogoffWithoutAMessage) {
                                 "window.EnableLaunchButtons"}));
 }
 
+// A debug build says what the continue-on-error rule swallowed; a release build stays silent.
+TEST_F(Launch, ACaughtErrorIsWrittenForTheDeveloperInADebugBuild) {
+    services.run = Outcome::Throw;
+    ::testing::internal::CaptureStderr();
+    Click();
+    const std::string written = ::testing::internal::GetCapturedStderr();
+#ifndef NDEBUG
+    EXPECT_NE(written.find("a launch step failed: runner failed"), std::string::npos) << written;
+#else
+    EXPECT_EQ(written, "");
+#endif
+}
+
 TEST_F(Launch, AFailedLogoffStillReleasesAndResetsThePointer) {
     for (Outcome logoff : {Outcome::Fail, Outcome::Throw}) {
         log.clear();
@@ -402,7 +415,7 @@ TEST(LaunchSession, IsLoggedOffAndReleasedOnceOnEveryPath) {
         FakeWindow window(log);
         FakeServices services(log);
         paths[path](window, services);
-        cmdLogon_Click(window, services, "jdoe");
+        RunLaunch(window, services, "jdoe");
         EXPECT_EQ(std::count(log.begin(), log.end(), "session.Logoff"), 1) << "path " << path;
         const auto logoff = std::find(log.begin(), log.end(), "session.Logoff");
         ASSERT_NE(logoff, log.end()) << "path " << path;

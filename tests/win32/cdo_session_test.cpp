@@ -209,7 +209,7 @@ TEST(CdoLaunch, LogsOnStartsOutlookOnTheReportedProfileAndLogsOff) {
     StandIn standIn("ProfileName=Roaming jdoe\r\n");
     RecordingWindow window;
     CdoServices services;
-    cmdLogon_Click(window, services, "jdoe");
+    RunLaunch(window, services, "jdoe");
     EXPECT_TRUE(window.warnings.empty());
     EXPECT_EQ(services.commandLines,
               Lines{"C:\\Office\\OUTLOOK.EXE /resetfolders /profile Roaming jdoe"});
@@ -229,7 +229,7 @@ TEST(CdoLaunch, AnUnknownMailboxIsReportedAndTheSessionStillEnds) {
     StandIn standIn;
     RecordingWindow window;
     CdoServices services;
-    cmdLogon_Click(window, services, "nobody");
+    RunLaunch(window, services, "nobody");
     EXPECT_EQ(window.warnings, Lines{kNoMapiSessionMessage});
     EXPECT_TRUE(services.commandLines.empty());
     EXPECT_EQ(standIn.Count("Logoff"), 1);

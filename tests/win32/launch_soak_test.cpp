@@ -11,7 +11,7 @@
 #include "support/sandbox_journal.h"
 #include "support/test_support.h"
 #include "ui/frm_varnel.h"
-#include "ui/frm_varnel_launch.h"
+#include "ui/frm_varnel_events.h"
 
 #include <gtest/gtest.h>
 
@@ -113,7 +113,7 @@ class LaunchSoak : public ::testing::Test {
         const std::size_t shownBefore = answerer.Shown().size();
         {
             const outlook_standin::Session outlook(outcome.outlookMode);
-            LaunchFromWindow(form, kShortPause);
+            cmdLogon_Click(form, kShortPause);
             const auto started = outlook.WaitForEvent("start", outcome.outlookStarts ? 2000 : 0);
             EXPECT_EQ(started.has_value(), outcome.outlookStarts);
         } // the stand-in Outlook is ended here, whatever it did

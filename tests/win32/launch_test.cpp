@@ -6,7 +6,7 @@
 #include "support/outlook_standin.h"
 #include "support/test_support.h"
 #include "ui/frm_varnel.h"
-#include "ui/frm_varnel_launch.h"
+#include "ui/frm_varnel_events.h"
 
 #include <gtest/gtest.h>
 
@@ -67,7 +67,7 @@ class Launch : public ::testing::Test {
     // Presses the launch button with the pause shortened; notes the window during the wait.
     void LaunchAndWatch() {
         const UINT_PTR timer = SetTimer(nullptr, 0, 20, NoteTheWindow);
-        LaunchFromWindow(form, kShortPause);
+        cmdLogon_Click(form, kShortPause);
         KillTimer(nullptr, timer);
     }
     bool ButtonsEnabled() const {
@@ -233,7 +233,7 @@ TEST_F(Launch, WhileOutlookRunsOnlyTheMessageIsShown) {
     ASSERT_TRUE(outlookWindow);
     MessageBoxAnswerer answerer;
     const UINT_PTR timer = SetTimer(nullptr, 0, 20, NoteTheWindow);
-    LaunchFromWindow(form, kShortPause);
+    cmdLogon_Click(form, kShortPause);
     KillTimer(nullptr, timer);
     ASSERT_EQ(answerer.Shown().size(), 1u);
     EXPECT_EQ(answerer.Shown()[0].text, "Microsoft Outlook is currently running.");
@@ -250,7 +250,7 @@ TEST_F(Launch, ClosingTheWindowDuringTheWaitStillLogsOffAndEndsTheProgram) {
     MessageBoxAnswerer answerer;
     // The user closes the window while the launch waits for Outlook's window.
     PostMessageA(form, WM_CLOSE, 0, 0);
-    LaunchFromWindow(form, kShortPause);
+    cmdLogon_Click(form, kShortPause);
     EXPECT_FALSE(IsWindow(form));
     EXPECT_TRUE(QuitRequested()) << "the program ends once the launch is over";
     EXPECT_TRUE(outlook.WaitForEvent("window", 100)) << "the wait went on to Outlook's window";

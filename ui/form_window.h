@@ -1,0 +1,186 @@
+#pragma once
+
+// What the program's two windows share: a state object that the window owns, controls that a
+// table describes (handle, twips rectangle, font role) and that creation and dpi changes both
+// walk, tool tips, sizing to the design and centring on the screen.
+
+#include "platform/dpi.h"
+#include "platform/win32_raii.h"
+#include "ui/twips.h"
+
+#include <windows.h>
+
+#include <array>
+#include <initializer_list>
+#include <memory>
+#include <span>
+#include <utility>
+
+// The fonts a window's design names; each control shows its text in one of them.
+enum class FontRole { Standard, Title, Link };
+using FormFonts = std::array<UniqueFont, 3>;
+
+// One control: its handle, the rectangle it has now (in twips; a window may move a control) and
+// its font.
+struct FormControl {
+    HWND hwnd = nullptr;
+    TwipsRect rect{};
+    FontRole font = FontRole::Standard;
+};
+
+// How a control is made: window class, text, styles, identifier, rectangle and font.
+struct ControlDesign {
+    const char* className;
+    const char* text;
+    DWORD style;
+    int id;
+    TwipsRect rect;
+    FontRole font = FontRole::Standard;
+    DWORD exStyle = 0;
+};
+
+// A window's controls and their designs, in creation order (the tab order).
+struct FormControlEntry {
+    FormControl* control;
+    ControlDesign design;
+};
+using FormControlTable = std::span<const FormControlEntry>;
+
+// The part of a window's state that every window has.
+struct FormBase {
+    HWND hwnd = nullptr;
+    UINT dpi = 96;
+    FormFonts fonts;
+    HWND toolTip = nullptr;
+};
+
+// Registers a window class of ours: the arrow pointer, no class icon unless given; returns
+// false when the system refuses.
+bool RegisterFormClass(const char* className, WNDPROC procedure, HICON icon, HICON smallIcon,
+                       HBRUSH background);
+
+// Creates each control of the table as a visible child where its design puts it, in its font.
+void CreateFormControls(const FormBase& form, FormControlTable controls);
+
+// Moves and sizes a control to its twips rectangle at the window's dpi.
+void PlaceFormControl(const FormBase& form, const FormControl& control);
+
+// Gives each control its tool tip, in one tool-tip window that the form's window owns.
+void AddToolTips(FormBase& form, std::initializer_list<std::pair<HWND, const char*>> tips);
+
+// Sizes the window so that its client area is the design's, at its dpi.
+void SizeToDesign(const FormBase& form, int clientWidthTwips, int clientHeightTwips);
+
+// Centres the window over `over`, or, without it, on the primary screen's work area; either way
+// kept inside the work area of that screen, so that no edge of it leaves the screen.
+void CentreOn(HWND window, HWND over);
+
+// The window has moved to a screen of another dpi: every control takes its font made for that
+// dpi and its rectangle at it; the old fonts go once no control uses them; the window takes the
+// rectangle the system suggests and is drawn again.
+void ApplyFormDpi(FormBase& form, UINT dpi, FormFonts fonts, FormControlTable controls,
+                  const RECT& suggested);
+
+// A command a window answers: the control's or menu item's identifier, the notification code
+// (kAnyCode: every code, as for menu items and accelerators) and the handler.
+inline constexpr int kAnyCode = -1;
+template <typename State> struct CommandRoute {
+    int id;
+    int code;
+    void (*handler)(State&);
+};
+
+// Runs the handler of the first route that matches; a command no route names is ignored.
+template <typename State>
+void RouteCommand(State& form, int id, int code, std::span<const CommandRoute<State>> routes) {
+    for (const CommandRoute<State>& route : routes) {
+        if (route.id == id && (route.code == kAnyCode || route.code == code)) {
+            route.handler(form);
+            return;
+        }
+    }
+}
+
+// ---- the window's ownership of its state -------------------------------------------------
+//
+// The state is handed to CreateWindowEx inside its unique_ptr; WM_NCCREATE takes it over, and
+// WM_NCDESTROY deletes it. Creation that fails before WM_NCCREATE leaves it with the
+// unique_ptr, which deletes it; creation that fails afterwards (a WM_CREATE that refuses) has
+// had the window delete it already. Either way it is deleted exactly once.
+
+template <typename State> State* FormState(HWND window) {
+    return reinterpret_cast<State*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+// The window procedure of a class whose windows keep a State. The messages every window of ours
+// answers alike are taken apart here and passed to functions that the window's own file defines
+// next to State (found by argument-dependent lookup):
+//   OnCommand(State&, int id, int code)                      WM_COMMAND
+//   ApplyDpi(State&, UINT dpi, const RECT& suggested)         WM_DPICHANGED
+//   PointerOver(State&, HWND window, UINT hitTest) -> HCURSOR WM_SETCURSOR (nullptr: the usual)
+// and DM_GETDEFID is answered with IDOK, the default button of every window of ours. `Handle`
+// sees every other message between WM_NCCREATE and WM_NCDESTROY with the state (never null)
+// and returns true when it has answered it in `result`; the rest goes to DefWindowProc.
+template <typename State, bool (*Handle)(State&, UINT, WPARAM, LPARAM, LRESULT&)>
+LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* holder = static_cast<std::unique_ptr<State>*>(
+            reinterpret_cast<const CREATESTRUCTA*>(lParam)->lpCreateParams);
+        State* taken = holder->release();
+        taken->hwnd = window;
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(taken));
+    }
+    State* state = FormState<State>(window);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        delete state;
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    if (state == nullptr) {
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    switch (message) {
+    case WM_COMMAND:
+        OnCommand(*state, LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_DPICHANGED:
+        if (HIWORD(wParam) != 0 && lParam != 0) {
+            ApplyDpi(*state, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
+        }
+        break;
+    case WM_SETCURSOR:
+        if (HCURSOR pointer = PointerOver(*state, reinterpret_cast<HWND>(wParam), LOWORD(lParam));
+            pointer != nullptr) {
+            SetCursor(pointer);
+            return TRUE;
+        }
+        break;
+    case DM_GETDEFID:
+        return MAKELRESULT(IDOK, DC_HASDEFID);
+    default:
+        if (LRESULT result = 0; Handle(*state, message, wParam, lParam, result)) {
+            return result;
+        }
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Creates a window of a class whose procedure is FormProc<State>, at the system's default
+// place, sized for the design's client area at the dpi of its screen; returns its state, or
+// nullptr when the window could not be created.
+template <typename State>
+State* CreateForm(std::unique_ptr<State> state, DWORD exStyle, const char* className,
+                  const char* title, DWORD style, HWND owner, HMENU menu, int clientWidthTwips,
+                  int clientHeightTwips) {
+    HWND window = CreateWindowExA(exStyle, className, title, style, CW_USEDEFAULT, CW_USEDEFAULT, 0,
+                                  0, owner, menu, GetModuleHandleA(nullptr), &state);
+    if (window == nullptr) {
+        return nullptr;
+    }
+    State* form = FormState<State>(window);
+    form->dpi = DpiForWindow(window);
+    SizeToDesign(*form, clientWidthTwips, clientHeightTwips);
+    return form;
+}
