@@ -19,6 +19,7 @@ namespace {
 
 using launch_fixture::OutlookWindow;
 
+using test_support::MessageOf;
 using test_support::PumpUntil;
 using test_support::UnderWine;
 using varnel_process::FocusOf;
@@ -118,55 +119,6 @@ void SendChord(const Chord& chord) {
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-struct VisibleSearch {
-    DWORD process;
-    const char* className;
-    HWND found;
-};
-
-BOOL CALLBACK FindVisible(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<VisibleSearch*>(data);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    if (process == search->process && IsWindowVisible(window) &&
-        std::string(name) == search->className) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// A visible top-level window of the class that belongs to the process (a process may keep
-// hidden ones of the same class, such as menus not open now).
-HWND VisibleWindowOf(DWORD process, const char* className) {
-    VisibleSearch search{process, className, nullptr};
-    EnumWindows(FindVisible, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-BOOL CALLBACK CollectChild(HWND window, LPARAM data) {
-    reinterpret_cast<std::vector<HWND>*>(data)->push_back(window);
-    return TRUE;
-}
-
-// The message a message box shows: the longest text among its static controls.
-std::string MessageOf(HWND box) {
-    std::vector<HWND> children;
-    EnumChildWindows(box, CollectChild, reinterpret_cast<LPARAM>(&children));
-    std::string message;
-    for (HWND child : children) {
-        char name[32] = {};
-        GetClassNameA(child, name, sizeof name);
-        const std::string text = TextOf(child);
-        if (std::string(name) == "Static" && text.size() > message.size()) {
-            message = text;
-        }
-    }
-    return message;
-}
-
 class RealKeyboard : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -217,7 +169,7 @@ class RealKeyboard : public ::testing::Test {
     // The menu that is open in Varnel's window: its window, or nullptr. (Under Wine a menu's
     // handle means nothing to another process, so a menu is known by where it opens.)
     HWND OpenMenu() const {
-        HWND popup = VisibleWindowOf(varnel.Id(), "#32768");
+        HWND popup = WindowOf(varnel.Id(), "#32768", true);
         const GUITHREADINFO info = GuiInfo();
         return (info.flags & GUI_INMENUMODE) != 0 && info.hwndMenuOwner == main ? popup : nullptr;
     }
@@ -304,8 +256,7 @@ TEST_F(RealKeyboard, AltHThenAOpensTheAboutBox) {
     Press(kA);
     HWND about = nullptr;
     ASSERT_TRUE(PumpUntil(
-        [&] { return (about = VisibleWindowOf(varnel.Id(), kFrmAboutClassName)) != nullptr; },
-        5000))
+        [&] { return (about = WindowOf(varnel.Id(), kFrmAboutClassName, true)) != nullptr; }, 5000))
         << "Help > About... from the keyboard";
     Press(kEscape);
     EXPECT_TRUE(PumpUntil([&] { return !IsWindow(about); }, 5000));
@@ -343,7 +294,7 @@ TEST_F(RealKeyboard, AltOLaunchesAndReportsARunningOutlook) {
     HWND box = nullptr;
     ASSERT_TRUE(PumpUntil(
         [&] {
-            box = VisibleWindowOf(varnel.Id(), "#32770");
+            box = WindowOf(varnel.Id(), "#32770", true);
             return box != nullptr;
         },
         5000))

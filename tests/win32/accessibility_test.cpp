@@ -7,10 +7,9 @@
 // special handling for combo boxes: it names the location list after its selected entry, where
 // Windows takes the label. For the list, what can be checked here is the rule Windows relies on:
 // its label directly precedes it.
-#include "launcher/bas_varnel.h"
-#include "platform/message_pump.h"
 #include "resources/resource_ids.h"
-#include "support/test_support.h"
+#include "support/main_window.h"
+#include "support/window_helpers.h"
 #include "ui/frm_about.h"
 #include "ui/frm_varnel.h"
 
@@ -23,19 +22,8 @@
 
 namespace {
 
-using test_support::PumpFor;
-
-std::string Text(HWND window) {
-    char buffer[512] = {};
-    GetWindowTextA(window, buffer, sizeof buffer);
-    return buffer;
-}
-
-std::string ClassOf(HWND window) {
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
+using test_support::ClassOf;
+using test_support::Text;
 
 std::string Narrow(BSTR text) {
     if (text == nullptr) {
@@ -121,28 +109,9 @@ constexpr Labelled kLabelled[] = {{IDC_LBL_ALIAS, IDC_TXT_EMAIL_ALIAS, "&Email A
                                   {IDC_LBL_LOCATION, IDC_CBO_MARKET, "&Location:"},
                                   {IDC_LBL_SERVER, IDC_TXT_SERVER, "&Server:"}};
 
-class Accessibility : public ::testing::Test {
+class Accessibility : public test_support::MainWindowTest {
   protected:
-    void SetUp() override {
-        Locations.assign(1, LocationEntry{});
-        Locations.push_back({"London", "LONMX01"});
-        SetEnvironmentVariableA("USERNAME", "jdoe");
-        form = CreateFrmVarnel();
-        ASSERT_NE(form, nullptr);
-        ShowWindow(form, SW_SHOWNORMAL);
-        PumpFor(30);
-    }
-    void TearDown() override {
-        if (about != nullptr && IsWindow(about)) {
-            DestroyWindow(about);
-        }
-        if (form != nullptr && IsWindow(form)) {
-            DestroyWindow(form);
-        }
-        PumpFor(10);
-        ClearQuitRequest();
-    }
-    HWND Item(int id) const { return GetDlgItem(form, id); }
+    void SetUp() override { OpenMain(); }
 
     void ExpectEachLabelDirectlyBeforeItsControl(const char* when) {
         for (const Labelled& pair : kLabelled) {
@@ -154,7 +123,6 @@ class Accessibility : public ::testing::Test {
             EXPECT_FALSE(GetWindowLongA(label, GWL_STYLE) & WS_TABSTOP) << when;
         }
     }
-    HWND form = nullptr;
     HWND about = nullptr;
 };
 

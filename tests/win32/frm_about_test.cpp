@@ -5,8 +5,10 @@
 #include "platform/message_pump.h"
 #include "platform/win32_raii.h"
 #include "resources/resource_ids.h"
+#include "support/main_window.h"
 #include "support/recorded_links.h"
 #include "support/test_support.h"
+#include "support/window_helpers.h"
 #include "ui/frm_about.h"
 #include "ui/frm_about_layout.h"
 #include "ui/frm_varnel.h"
@@ -21,35 +23,16 @@
 
 namespace {
 
+using test_support::ClassOf;
 using test_support::PumpFor;
 using test_support::PumpUntil;
+using test_support::Text;
+using test_support::ThreadWindows;
+using test_support::ToolTipOf;
+using test_support::WindowDc;
 
 constexpr const char* kDescription = "Varnel is used to dynamically create Microsoft Outlook "
                                      "profiles. It is perfect for the roaming user.";
-
-std::string Text(HWND window) {
-    char buffer[512] = {};
-    GetWindowTextA(window, buffer, sizeof buffer);
-    return buffer;
-}
-
-std::string ClassOf(HWND window) {
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
-BOOL CALLBACK CollectWindow(HWND window, LPARAM data) {
-    reinterpret_cast<std::vector<HWND>*>(data)->push_back(window);
-    return TRUE;
-}
-
-// This thread's top-level windows (About boxes, tool tips, the main window).
-std::vector<HWND> ThreadWindows() {
-    std::vector<HWND> windows;
-    EnumThreadWindows(GetCurrentThreadId(), CollectWindow, reinterpret_cast<LPARAM>(&windows));
-    return windows;
-}
 
 std::vector<HWND> AboutBoxes() {
     std::vector<HWND> boxes;
@@ -61,27 +44,15 @@ std::vector<HWND> AboutBoxes() {
     return boxes;
 }
 
-HWND ToolTipOf(HWND owner) {
-    for (HWND window : ThreadWindows()) {
-        if (ClassOf(window) == TOOLTIPS_CLASSA && GetWindow(window, GW_OWNER) == owner) {
-            return window;
-        }
-    }
-    return nullptr;
-}
-
 // A control's rectangle in pixels relative to the box's client area: left, top, width, height.
 std::vector<int> PixelsOf(HWND box, int id) {
-    RECT rect{};
-    GetWindowRect(GetDlgItem(box, id), &rect);
-    MapWindowPoints(nullptr, box, reinterpret_cast<POINT*>(&rect), 2);
+    const RECT rect = test_support::RectIn(box, id);
     return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
 }
 
-LOGFONTA FontOf(HWND control) {
+LOGFONTA LogFontOf(HWND control) {
     LOGFONTA face{};
-    auto font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
-    GetObjectA(font, sizeof face, &face);
+    GetObjectA(test_support::FontOf(control), sizeof face, &face);
     return face;
 }
 
@@ -113,12 +84,11 @@ class ClientImage {
   public:
     explicit ClientImage(HWND window) {
         GetClientRect(window, &client_);
-        HDC screen = GetDC(window);
-        memory_ = CreateCompatibleDC(screen);
-        bitmap_ = CreateCompatibleBitmap(screen, client_.right, client_.bottom);
+        const WindowDc screen(window);
+        memory_ = CreateCompatibleDC(screen.get());
+        bitmap_ = CreateCompatibleBitmap(screen.get(), client_.right, client_.bottom);
         old_ = SelectObject(memory_, bitmap_);
-        BitBlt(memory_, 0, 0, client_.right, client_.bottom, screen, 0, 0, SRCCOPY);
-        ReleaseDC(window, screen);
+        BitBlt(memory_, 0, 0, client_.right, client_.bottom, screen.get(), 0, 0, SRCCOPY);
     }
     ~ClientImage() {
         SelectObject(memory_, old_);
@@ -155,11 +125,10 @@ struct Fingertip {
 };
 
 Fingertip FingertipOf(HCURSOR cursor) {
-    HDC screen = GetDC(nullptr);
-    HDC dc[2] = {CreateCompatibleDC(screen), CreateCompatibleDC(screen)};
-    HBITMAP bitmap[2] = {CreateCompatibleBitmap(screen, 32, 32),
-                         CreateCompatibleBitmap(screen, 32, 32)};
-    ReleaseDC(nullptr, screen);
+    const WindowDc screen(nullptr);
+    HDC dc[2] = {CreateCompatibleDC(screen.get()), CreateCompatibleDC(screen.get())};
+    HBITMAP bitmap[2] = {CreateCompatibleBitmap(screen.get(), 32, 32),
+                         CreateCompatibleBitmap(screen.get(), 32, 32)};
     HGDIOBJ old[2];
     const RECT all{0, 0, 32, 32};
     for (int i = 0; i < 2; ++i) {
@@ -194,26 +163,11 @@ constexpr COLORREF kGrey = RGB(128, 128, 128);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 
-class AboutBox : public ::testing::Test {
+class AboutBox : public test_support::MainWindowTest {
   protected:
     void SetUp() override {
-        Locations.assign(1, LocationEntry{});
-        main = CreateFrmVarnel();
-        ASSERT_NE(main, nullptr);
-        ShowWindow(main, SW_SHOWNORMAL);
-        SetForegroundWindow(main);
-        PumpFor(50);
-    }
-    void TearDown() override {
-        for (HWND box : AboutBoxes()) {
-            DestroyWindow(box);
-        }
-        if (main != nullptr && IsWindow(main)) {
-            EnableWindow(main, TRUE);
-            DestroyWindow(main);
-        }
-        PumpFor(10);
-        ClearQuitRequest();
+        OpenMain({});
+        main = form;
     }
     // A box opened the way the modal run opens it, but left to the test.
     HWND Open() {
@@ -311,9 +265,8 @@ TEST_F(AboutBox, StaysOnTheScreenOverAMainWindowInTheCorner) {
 
 TEST_F(AboutBox, ControlsSitWhereTheDesignPutsThem) {
     HWND box = Open();
-    HDC screen = GetDC(nullptr);
-    ASSERT_EQ(GetDeviceCaps(screen, LOGPIXELSY), 96) << "the expectations are for 96 dpi";
-    ReleaseDC(nullptr, screen);
+    ASSERT_EQ(GetDeviceCaps(WindowDc(nullptr).get(), LOGPIXELSY), 96)
+        << "the expectations are for 96 dpi";
 
     RECT client{};
     GetClientRect(box, &client);
@@ -332,7 +285,7 @@ TEST_F(AboutBox, ControlsSitWhereTheDesignPutsThem) {
 
 TEST_F(AboutBox, FontsOfTheTitleTheLinksAndTheRest) {
     HWND box = Open();
-    const LOGFONTA title = FontOf(GetDlgItem(box, IDC_LBL_TITLE));
+    const LOGFONTA title = LogFontOf(GetDlgItem(box, IDC_LBL_TITLE));
     // Where the bitmap "MS Sans Serif" has no 18 pt, a scalable sans-serif face stands in, so
     // the title really is drawn at 18 pt.
     const std::string titleFace = title.lfFaceName;
@@ -341,25 +294,24 @@ TEST_F(AboutBox, FontsOfTheTitleTheLinksAndTheRest) {
         << titleFace;
     EXPECT_EQ(title.lfHeight, -24); // 18 pt
     HWND titleLabel = GetDlgItem(box, IDC_LBL_TITLE);
-    HDC dc = GetDC(titleLabel);
-    const HGDIOBJ old =
-        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(titleLabel, WM_GETFONT, 0, 0)));
     TEXTMETRICA drawn{};
-    GetTextMetricsA(dc, &drawn);
-    SelectObject(dc, old);
-    ReleaseDC(titleLabel, dc);
+    {
+        WindowDc dc(titleLabel);
+        dc.Select(test_support::FontOf(titleLabel));
+        GetTextMetricsA(dc.get(), &drawn);
+    }
     EXPECT_NEAR(drawn.tmHeight - drawn.tmInternalLeading, 24, 1) << "the title is drawn at 18 pt";
     EXPECT_GE(title.lfWeight, FW_BOLD);
     EXPECT_FALSE(title.lfUnderline);
     for (int id : {IDC_LBL_CONTACT_EMAIL, IDC_LBL_CONTACT_WWW}) {
-        const LOGFONTA link = FontOf(GetDlgItem(box, id));
+        const LOGFONTA link = LogFontOf(GetDlgItem(box, id));
         EXPECT_STREQ(link.lfFaceName, "MS Sans Serif") << id;
         EXPECT_EQ(link.lfHeight, -11) << id; // 8.25 pt
         EXPECT_TRUE(link.lfUnderline) << id;
         EXPECT_LT(link.lfWeight, FW_BOLD) << id;
     }
     for (int id : {IDC_LBL_VERSION, IDC_LBL_DESCRIPTION, IDC_LBL_DISCLAIMER, IDC_CMD_OK}) {
-        const LOGFONTA standard = FontOf(GetDlgItem(box, id));
+        const LOGFONTA standard = LogFontOf(GetDlgItem(box, id));
         EXPECT_STREQ(standard.lfFaceName, "MS Sans Serif") << id;
         EXPECT_EQ(standard.lfHeight, -11) << id; // 8 pt
         EXPECT_FALSE(standard.lfUnderline) << id;
@@ -429,16 +381,15 @@ TEST_F(AboutBox, PaintsOneWhitePanelWithTheSeparatorLine) {
 TEST_F(AboutBox, DescriptionWrapsInsideItsLabel) {
     HWND box = Open();
     HWND label = GetDlgItem(box, IDC_LBL_DESCRIPTION);
-    HDC dc = GetDC(label);
-    const HGDIOBJ old =
-        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)));
     RECT rect{};
     GetClientRect(label, &rect);
     const int width = rect.right;
     const std::string text = Text(label);
-    DrawTextA(dc, text.c_str(), -1, &rect, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-    SelectObject(dc, old);
-    ReleaseDC(label, dc);
+    {
+        WindowDc dc(label);
+        dc.Select(test_support::FontOf(label));
+        DrawTextA(dc.get(), text.c_str(), -1, &rect, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    }
     EXPECT_LE(rect.right, width) << "word-wrapped within the label's width";
     EXPECT_LE(rect.bottom, 30) << "the whole description fits the label's height";
     EXPECT_EQ(GetWindowLongA(label, GWL_STYLE) & SS_TYPEMASK, SS_LEFT) << "a wrapping label";
@@ -616,59 +567,49 @@ TEST_F(AboutLinks, ARealMouseClickOnTheLinkOpensIt) {
 
 // ---- the modal run --------------------------------------------------------------------------
 
-// Drives a modal run from inside it: a thread timer fires in the box's own message loop,
-// looks at the box and the main window, then acts. If the box is still there seconds later,
-// it is closed by force and the test fails, so that no fault can hang the test.
-class ModalDriver {
+// Drives a modal run from inside it, a step every 100 ms: looks at the box and the main
+// window, then acts. If the box is still there seconds later, it is closed by force and the
+// test fails, so that no fault can hang the test.
+class AboutRun {
   public:
     using Step = std::function<void(HWND box)>;
-    ModalDriver(HWND main, std::vector<Step> steps) : main_(main), steps_(std::move(steps)) {
-        current = this;
-        timer_ = SetTimer(nullptr, 0, 100, &ModalDriver::Tick);
-    }
-    ~ModalDriver() {
-        KillTimer(nullptr, timer_);
-        current = nullptr;
-    }
-    ModalDriver(const ModalDriver&) = delete;
-    ModalDriver& operator=(const ModalDriver&) = delete;
+    AboutRun(HWND main, const std::vector<Step>& steps)
+        : main_(main), driver_(FirstAboutBox, Noting(steps), CloseAboutBoxes, 100) {}
 
     int boxesSeen = 0; // boxes shown at the first step
     bool mainEnabledWhileOpen = true;
     bool okFocused = false;
-    bool forcedClose = false;
     std::vector<Snapshot> shots; // what the box showed at each step
+    bool forcedClose() const { return driver_.forced; }
 
   private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        ModalDriver* self = current;
-        if (self == nullptr) {
-            return;
-        }
+    static HWND FirstAboutBox() {
         const std::vector<HWND> boxes = AboutBoxes();
-        if (boxes.empty()) {
-            return;
-        }
-        HWND box = boxes.front();
-        if (self->next_ == 0) {
-            self->boxesSeen = static_cast<int>(boxes.size());
-            self->mainEnabledWhileOpen = IsWindowEnabled(self->main_) != FALSE;
-            self->okFocused = GetFocus() == GetDlgItem(box, IDC_CMD_OK);
-        }
-        if (self->next_ < self->steps_.size()) {
-            self->shots.push_back(SnapshotOf(box));
-            self->steps_[self->next_++](box);
-        } else if (++self->idleTicks_ > 30) {
-            self->forcedClose = true;
+        return boxes.empty() ? nullptr : boxes.front();
+    }
+    static void CloseAboutBoxes() {
+        for (HWND box : AboutBoxes()) {
             DestroyWindow(box);
         }
     }
-    static inline ModalDriver* current = nullptr;
+    std::vector<test_support::ModalDriver::Step> Noting(const std::vector<Step>& steps) {
+        std::vector<test_support::ModalDriver::Step> noting;
+        for (const Step& step : steps) {
+            noting.push_back([this, step, first = noting.empty()](HWND box) {
+                if (first) {
+                    boxesSeen = static_cast<int>(AboutBoxes().size());
+                    mainEnabledWhileOpen = IsWindowEnabled(main_) != FALSE;
+                    okFocused = GetFocus() == GetDlgItem(box, IDC_CMD_OK);
+                }
+                shots.push_back(SnapshotOf(box));
+                step(box);
+                return true;
+            });
+        }
+        return noting;
+    }
     HWND main_;
-    std::vector<Step> steps_;
-    std::size_t next_ = 0;
-    int idleTicks_ = 0;
-    UINT_PTR timer_ = 0;
+    test_support::ModalDriver driver_;
 };
 
 void PressKey(WORD key) {
@@ -681,7 +622,7 @@ void PressKey(WORD key) {
 
 struct Closer {
     const char* name;
-    ModalDriver::Step close;
+    AboutRun::Step close;
 };
 
 void PrintTo(const Closer& closer, std::ostream* out) {
@@ -691,12 +632,12 @@ void PrintTo(const Closer& closer, std::ostream* out) {
 class AboutModal : public AboutBox, public ::testing::WithParamInterface<Closer> {};
 
 TEST_P(AboutModal, BlocksTheMainWindowUntilClosedThenGivesItBackTheFocus) {
-    ModalDriver driver(main, {GetParam().close});
+    AboutRun driver(main, {GetParam().close});
     mnuHAbout_Click(main);
     EXPECT_EQ(driver.boxesSeen, 1);
     EXPECT_FALSE(driver.mainEnabledWhileOpen);
     EXPECT_TRUE(driver.okFocused);
-    EXPECT_FALSE(driver.forcedClose) << GetParam().name << " did not close the box";
+    EXPECT_FALSE(driver.forcedClose()) << GetParam().name << " did not close the box";
     EXPECT_TRUE(AboutBoxes().empty());
     EXPECT_TRUE(IsWindowEnabled(main));
     EXPECT_EQ(GetActiveWindow(), main);
@@ -719,11 +660,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(AboutBox, F1OnTheMainWindowOpensItAndF1InsideOpensNoSecondBox) {
     int boxesAfterSecondF1 = 0;
-    ModalDriver driver(main, {[](HWND) { PressKey(VK_F1); },
-                              [&](HWND) {
-                                  boxesAfterSecondF1 = static_cast<int>(AboutBoxes().size());
-                                  PressKey(VK_ESCAPE);
-                              }});
+    AboutRun driver(main, {[](HWND) { PressKey(VK_F1); },
+                           [&](HWND) {
+                               boxesAfterSecondF1 = static_cast<int>(AboutBoxes().size());
+                               PressKey(VK_ESCAPE);
+                           }});
     SetForegroundWindow(main);
     PumpFor(20);
     PressKey(VK_F1); // handled by the main window's own message handling
@@ -731,30 +672,30 @@ TEST_F(AboutBox, F1OnTheMainWindowOpensItAndF1InsideOpensNoSecondBox) {
     EXPECT_EQ(driver.boxesSeen, 1);
     EXPECT_FALSE(driver.mainEnabledWhileOpen);
     EXPECT_EQ(boxesAfterSecondF1, 1);
-    EXPECT_FALSE(driver.forcedClose);
+    EXPECT_FALSE(driver.forcedClose());
     EXPECT_TRUE(IsWindowEnabled(main));
 }
 
 TEST_F(AboutBox, ASecondOpeningIsBuiltAfreshWithTheSameContent) {
     Snapshot first;
     {
-        ModalDriver driver(main, {[](HWND box) {
-                               // Whatever happens to this box must not reach the next one.
-                               SetWindowTextA(GetDlgItem(box, IDC_LBL_CONTACT_EMAIL), "changed");
-                               SetWindowTextA(GetDlgItem(box, IDC_LBL_VERSION), "changed");
-                               SendMessageA(GetDlgItem(box, IDC_CMD_OK), BM_CLICK, 0, 0);
-                           }});
+        AboutRun driver(main, {[](HWND box) {
+                            // Whatever happens to this box must not reach the next one.
+                            SetWindowTextA(GetDlgItem(box, IDC_LBL_CONTACT_EMAIL), "changed");
+                            SetWindowTextA(GetDlgItem(box, IDC_LBL_VERSION), "changed");
+                            SendMessageA(GetDlgItem(box, IDC_CMD_OK), BM_CLICK, 0, 0);
+                        }});
         mnuHAbout_Click(main);
         ASSERT_EQ(driver.shots.size(), 1u);
-        EXPECT_FALSE(driver.forcedClose);
+        EXPECT_FALSE(driver.forcedClose());
         first = driver.shots[0];
     }
     Snapshot second;
     {
-        ModalDriver driver(main, {[](HWND box) { PostMessageA(box, WM_CLOSE, 0, 0); }});
+        AboutRun driver(main, {[](HWND box) { PostMessageA(box, WM_CLOSE, 0, 0); }});
         mnuHAbout_Click(main);
         ASSERT_EQ(driver.shots.size(), 1u);
-        EXPECT_FALSE(driver.forcedClose);
+        EXPECT_FALSE(driver.forcedClose());
         second = driver.shots[0];
     }
     EXPECT_EQ(second, first);
@@ -768,19 +709,19 @@ TEST_F(AboutBox, InputStillQueuedForTheMainWindowDoesNotReachIt) {
     HWND alias = GetDlgItem(main, IDC_TXT_EMAIL_ALIAS);
     const std::string before = Text(alias);
     bool stillOpen = false;
-    ModalDriver driver(main, {[&](HWND) {
-                                  PostMessageA(alias, WM_CHAR, 'x', 1);
-                                  // Esc in the main window would end the program.
-                                  PostMessageA(alias, WM_KEYDOWN, VK_ESCAPE, 1);
-                                  PostMessageA(alias, WM_LBUTTONDOWN, MK_LBUTTON, 0);
-                              },
-                              [&](HWND box) {
-                                  stillOpen = IsWindowVisible(box) != FALSE;
-                                  SendMessageA(GetDlgItem(box, IDC_CMD_OK), BM_CLICK, 0, 0);
-                              }});
+    AboutRun driver(main, {[&](HWND) {
+                               PostMessageA(alias, WM_CHAR, 'x', 1);
+                               // Esc in the main window would end the program.
+                               PostMessageA(alias, WM_KEYDOWN, VK_ESCAPE, 1);
+                               PostMessageA(alias, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+                           },
+                           [&](HWND box) {
+                               stillOpen = IsWindowVisible(box) != FALSE;
+                               SendMessageA(GetDlgItem(box, IDC_CMD_OK), BM_CLICK, 0, 0);
+                           }});
     mnuHAbout_Click(main);
     EXPECT_TRUE(stillOpen);
-    EXPECT_FALSE(driver.forcedClose);
+    EXPECT_FALSE(driver.forcedClose());
     EXPECT_EQ(Text(alias), before);
     MSG quit{};
     EXPECT_FALSE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
@@ -788,13 +729,13 @@ TEST_F(AboutBox, InputStillQueuedForTheMainWindowDoesNotReachIt) {
 }
 
 TEST_F(AboutBox, AQuitRequestClosesTheBoxAndReachesTheProgramsLoop) {
-    ModalDriver driver(main, {[](HWND) { PostQuitMessage(7); }});
+    AboutRun driver(main, {[](HWND) { PostQuitMessage(7); }});
     mnuHAbout_Click(main);
     // Taken before anything else pumps the queue: the request the modal loop passed on.
     MSG quit{};
     ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(quit.wParam, 7u);
-    EXPECT_FALSE(driver.forcedClose);
+    EXPECT_FALSE(driver.forcedClose());
     EXPECT_TRUE(AboutBoxes().empty());
     EXPECT_TRUE(IsWindowEnabled(main));
 }

@@ -5,14 +5,15 @@
 #include "platform/message_pump.h"
 #include "resources/resource_ids.h"
 #include "support/launch_fixture.h"
+#include "support/main_window.h"
 #include "support/test_support.h"
+#include "support/window_helpers.h"
 #include "ui/frm_varnel.h"
 #include "ui/frm_varnel_design.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <utility>
 #include <vector>
 
@@ -21,24 +22,16 @@ namespace {
 using launch_fixture::OutlookWindow;
 
 namespace design = frm_varnel_design;
+using test_support::MessageOf;
+using test_support::ModalDriver;
 using test_support::PumpFor;
-
-std::string Text(HWND window) {
-    char buffer[512] = {};
-    GetWindowTextA(window, buffer, sizeof buffer);
-    return buffer;
-}
-
-// A control's rectangle in pixels relative to the main window's client area.
-RECT ClientRect(HWND form, int id) {
-    RECT rect{};
-    GetWindowRect(GetDlgItem(form, id), &rect);
-    MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
+using test_support::Text;
+using test_support::VisibleThreadWindow;
+using test_support::VisibleThreadWindows;
+using test_support::WindowDc;
 
 void ExpectAt(HWND form, int id, const TwipsRect& twips) {
-    const RECT rect = ClientRect(form, id);
+    const RECT rect = test_support::RectIn(form, id);
     EXPECT_EQ(rect.left, twips.left / 15) << "control " << id;
     EXPECT_EQ(rect.top, twips.top / 15) << "control " << id;
     EXPECT_EQ(rect.right - rect.left, twips.width / 15) << "control " << id;
@@ -55,28 +48,8 @@ LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     return CallWindowProcA(formProc, window, message, wParam, lParam);
 }
 
-class MainWindow : public ::testing::Test {
+class MainWindow : public test_support::MainWindowTest {
   protected:
-    void Open(const std::vector<LocationEntry>& rows, const char* userName = "jdoe") {
-        Locations.assign(1, LocationEntry{});
-        for (const LocationEntry& row : rows) {
-            Locations.push_back(row);
-        }
-        SetEnvironmentVariableA("USERNAME", userName);
-        form = CreateFrmVarnel();
-        ASSERT_NE(form, nullptr);
-        ShowWindow(form, SW_SHOWNORMAL);
-        SetForegroundWindow(form);
-        PumpFor(50);
-    }
-    void TearDown() override {
-        if (form != nullptr && IsWindow(form)) {
-            DestroyWindow(form);
-        }
-        PumpFor(10);
-        ClearQuitRequest();
-    }
-    HWND Item(int id) const { return GetDlgItem(form, id); }
     // The user moves the list's selection with the keyboard, as with the arrow keys.
     void PressInList(WPARAM key) {
         SendMessageA(Item(IDC_CBO_MARKET), WM_KEYDOWN, key, 0);
@@ -104,14 +77,13 @@ class MainWindow : public ::testing::Test {
         SendMessageA(Item(IDC_CBO_MARKET), CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(buffer));
         return buffer;
     }
-    HWND form = nullptr;
 };
 
 const std::vector<LocationEntry> kThree = {
     {"London", "LONMX01"}, {"Paris", "PARMX02"}, {"Oslo", "OSLMX01"}};
 
 TEST_F(MainWindow, LoadsTheLocationsWithTheFirstSelected) {
-    Open(kThree);
+    OpenMain(kThree);
     EXPECT_EQ(Text(form), "Varnel");
     HWND list = Item(IDC_CBO_MARKET);
     ASSERT_EQ(SendMessageA(list, CB_GETCOUNT, 0, 0), 4);
@@ -130,7 +102,7 @@ TEST_F(MainWindow, LoadsTheLocationsWithTheFirstSelected) {
 }
 
 TEST_F(MainWindow, AnEmptyCatalogueOffersOnlyOtherWithAnOpenServerBox) {
-    Open({}, "");
+    OpenMain({}, "");
     HWND list = Item(IDC_CBO_MARKET);
     ASSERT_EQ(SendMessageA(list, CB_GETCOUNT, 0, 0), 1);
     EXPECT_EQ(ListText(0), "[Other]");
@@ -143,7 +115,7 @@ TEST_F(MainWindow, AnEmptyCatalogueOffersOnlyOtherWithAnOpenServerBox) {
 }
 
 TEST_F(MainWindow, TheSwitchButtonsAndTheHiddenPanel) {
-    Open(kThree);
+    OpenMain(kThree);
     const char* captions[] = {"(none)", "/cleanfreebusy",  "/cleanschedplus",
                               "",       "/cleanreminders", "/resetfolders"};
     for (int i = 0; i < 6; ++i) {
@@ -160,7 +132,7 @@ TEST_F(MainWindow, TheSwitchButtonsAndTheHiddenPanel) {
 }
 
 TEST_F(MainWindow, ControlsStandWhereTheDesignPutsThem) {
-    Open(kThree);
+    OpenMain(kThree);
     RECT client{};
     GetClientRect(form, &client);
     EXPECT_EQ(client.right, design::kClientWidth / 15);
@@ -186,23 +158,12 @@ TEST_F(MainWindow, ControlsStandWhereTheDesignPutsThem) {
               0);
 }
 
-BOOL CALLBACK FindToolTip(HWND window, LPARAM found) {
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    auto* tip = reinterpret_cast<std::pair<HWND, HWND>*>(found);
-    if (std::string(name) == TOOLTIPS_CLASSA && GetWindow(window, GW_OWNER) == tip->first) {
-        tip->second = window;
-    }
-    return TRUE;
-}
-
 // Made once the message loop runs, after the first paint.
 TEST_F(MainWindow, TheThreeFieldsHaveTheirToolTips) {
-    Open(kThree);
-    std::pair<HWND, HWND> tip{form, nullptr};
-    EnumThreadWindows(GetCurrentThreadId(), FindToolTip, reinterpret_cast<LPARAM>(&tip));
-    ASSERT_NE(tip.second, nullptr);
-    EXPECT_EQ(SendMessageA(tip.second, TTM_GETTOOLCOUNT, 0, 0), 3);
+    OpenMain(kThree);
+    const HWND tip = test_support::ToolTipOf(form);
+    ASSERT_NE(tip, nullptr);
+    EXPECT_EQ(SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0), 3);
     for (const auto& [id, text] : {std::pair{IDC_TXT_EMAIL_ALIAS, "Enter your Email Alias"},
                                    std::pair{IDC_CBO_MARKET, "Select your Location"},
                                    std::pair{IDC_TXT_SERVER, "Enter Server Name"}}) {
@@ -212,13 +173,13 @@ TEST_F(MainWindow, TheThreeFieldsHaveTheirToolTips) {
         tool.hwnd = form;
         tool.uId = reinterpret_cast<UINT_PTR>(Item(id));
         tool.lpszText = shown;
-        SendMessageA(tip.second, TTM_GETTEXTA, sizeof shown, reinterpret_cast<LPARAM>(&tool));
+        SendMessageA(tip, TTM_GETTEXTA, sizeof shown, reinterpret_cast<LPARAM>(&tool));
         EXPECT_STREQ(shown, text) << id;
     }
 }
 
 TEST_F(MainWindow, OpensCentredOnTheWorkArea) {
-    Open(kThree);
+    OpenMain(kThree);
     RECT work{};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     RECT outer{};
@@ -228,7 +189,7 @@ TEST_F(MainWindow, OpensCentredOnTheWorkArea) {
 }
 
 TEST_F(MainWindow, TheAdvancedPanelTogglesAndRestoresTheHeightExactly) {
-    Open(kThree);
+    OpenMain(kThree);
     RECT before{};
     GetWindowRect(form, &before);
     SendMessageA(form, WM_COMMAND, IDM_VIEW_ADVANCED_OPTIONS, 0);
@@ -256,7 +217,7 @@ TEST_F(MainWindow, TheAdvancedPanelTogglesAndRestoresTheHeightExactly) {
 }
 
 TEST_F(MainWindow, AChosenSwitchSurvivesHidingThePanel) {
-    Open(kThree);
+    OpenMain(kThree);
     SendMessageA(form, WM_COMMAND, IDM_VIEW_ADVANCED_OPTIONS, 0);
     SendMessageA(Item(IDC_OPT_ADVANCED_0 + 5), BM_CLICK, 0, 0);
     SendMessageA(form, WM_COMMAND, IDM_VIEW_ADVANCED_OPTIONS, 0);
@@ -266,7 +227,7 @@ TEST_F(MainWindow, AChosenSwitchSurvivesHidingThePanel) {
 }
 
 TEST_F(MainWindow, TheServerTypedUnderOtherComesBack) {
-    Open(kThree);
+    OpenMain(kThree);
     PressInList(VK_END);
     ASSERT_EQ(SendMessageA(Item(IDC_CBO_MARKET), CB_GETCURSEL, 0, 0), 3);
     EXPECT_TRUE(IsWindowEnabled(Item(IDC_TXT_SERVER)));
@@ -283,7 +244,7 @@ TEST_F(MainWindow, TheServerTypedUnderOtherComesBack) {
 }
 
 TEST_F(MainWindow, ASelectionRunsTheServerChangeOnce) {
-    Open(kThree);
+    OpenMain(kThree);
     formProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(form, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingProc)));
     serverChanges = 0;
@@ -294,7 +255,7 @@ TEST_F(MainWindow, ASelectionRunsTheServerChangeOnce) {
 }
 
 TEST_F(MainWindow, OnlyALocationNamedExactlyOtherActsAsTheManualEntry) {
-    Open({{"[Other]", "FILESRV"}, {"[other]", "LOWSRV"}});
+    OpenMain({{"[Other]", "FILESRV"}, {"[other]", "LOWSRV"}});
     ASSERT_EQ(SendMessageA(Item(IDC_CBO_MARKET), CB_GETCOUNT, 0, 0), 3);
     // Position 0 is the catalogue's "[Other]": the manual row's (empty) server shows.
     EXPECT_TRUE(IsWindowEnabled(Item(IDC_TXT_SERVER)));
@@ -309,13 +270,13 @@ TEST_F(MainWindow, OnlyALocationNamedExactlyOtherActsAsTheManualEntry) {
 }
 
 TEST_F(MainWindow, AnEmptyServerShowsAnEmptyDisabledBox) {
-    Open({{"Nowhere", ""}, {"London", "LONMX01"}});
+    OpenMain({{"Nowhere", ""}, {"London", "LONMX01"}});
     EXPECT_EQ(Text(Item(IDC_TXT_SERVER)), "");
     EXPECT_FALSE(IsWindowEnabled(Item(IDC_TXT_SERVER)));
 }
 
 TEST_F(MainWindow, TheAliasFollowsTheBoxWhole) {
-    Open(kThree);
+    OpenMain(kThree);
     TypeInto(IDC_TXT_EMAIL_ALIAS, " x ");
     EXPECT_EQ(EmailAlias, "jdoe x ");
     SetWindowTextA(Item(IDC_TXT_EMAIL_ALIAS), "");
@@ -323,7 +284,7 @@ TEST_F(MainWindow, TheAliasFollowsTheBoxWhole) {
 }
 
 TEST_F(MainWindow, TabFollowsTheDesignOrder) {
-    Open({});
+    OpenMain({});
     SendMessageA(form, WM_COMMAND, IDM_VIEW_ADVANCED_OPTIONS, 0);
     SetFocus(Item(IDC_TXT_EMAIL_ALIAS));
     const int order[] = {IDC_CBO_MARKET, IDC_TXT_SERVER, IDC_OPT_ADVANCED_0,
@@ -335,7 +296,7 @@ TEST_F(MainWindow, TabFollowsTheDesignOrder) {
 }
 
 TEST_F(MainWindow, TabSkipsTheLockedServerBoxAndTheHiddenPanel) {
-    Open(kThree);
+    OpenMain(kThree);
     SetFocus(Item(IDC_TXT_EMAIL_ALIAS));
     Press(VK_TAB);
     EXPECT_EQ(GetFocus(), Item(IDC_CBO_MARKET));
@@ -344,7 +305,7 @@ TEST_F(MainWindow, TabSkipsTheLockedServerBoxAndTheHiddenPanel) {
 }
 
 TEST_F(MainWindow, LabelMnemonicsMoveToTheirControls) {
-    Open({});
+    OpenMain({});
     SetFocus(Item(IDC_CMD_LOGON));
     Press('l', true);
     EXPECT_EQ(GetFocus(), Item(IDC_CBO_MARKET));
@@ -356,116 +317,28 @@ TEST_F(MainWindow, LabelMnemonicsMoveToTheirControls) {
 
 // ---- keyboard: mnemonics of the buttons and the menus, groups, visible focus -----------------
 
-std::string ClassOf(HWND window) {
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
-BOOL CALLBACK CollectWindow(HWND window, LPARAM data) {
-    reinterpret_cast<std::vector<HWND>*>(data)->push_back(window);
-    return TRUE;
-}
-
-// This thread's visible top-level windows of a class ("#32770" message boxes, "#32768" menus).
-std::vector<HWND> VisibleThreadWindows(const char* className) {
-    std::vector<HWND> all;
-    EnumThreadWindows(GetCurrentThreadId(), CollectWindow, reinterpret_cast<LPARAM>(&all));
-    std::vector<HWND> found;
-    for (HWND window : all) {
-        if (IsWindowVisible(window) && ClassOf(window) == className) {
-            found.push_back(window);
-        }
-    }
-    return found;
-}
-
-// Looks from inside a modal loop (a message box's or a menu's) that a key press started: a
-// thread timer fires there, hands what it finds to `look` until that returns true, and closes
-// whatever is still open after five seconds so that no fault can hang the test.
-class InsideModalLoop {
-  public:
-    using Look = std::function<bool()>;
-    InsideModalLoop(Look look, std::function<void()> forceClose)
-        : look_(std::move(look)), forceClose_(std::move(forceClose)) {
-        current = this;
-        timer_ = SetTimer(nullptr, 0, 50, &InsideModalLoop::Tick);
-    }
-    ~InsideModalLoop() {
-        KillTimer(nullptr, timer_);
-        current = nullptr;
-    }
-    InsideModalLoop(const InsideModalLoop&) = delete;
-    InsideModalLoop& operator=(const InsideModalLoop&) = delete;
-    bool done = false;
-    bool forced = false;
-
-  private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        InsideModalLoop* self = current;
-        if (self == nullptr || self->done) {
-            return;
-        }
-        if (self->look_()) {
-            self->done = true;
-        } else if (++self->ticks_ > 100) {
-            self->forced = true;
-            self->done = true;
-            self->forceClose_();
-        }
-    }
-    static inline InsideModalLoop* current = nullptr;
-    Look look_;
-    std::function<void()> forceClose_;
-    int ticks_ = 0;
-    UINT_PTR timer_ = 0;
-};
-
-BOOL CALLBACK CollectChild(HWND window, LPARAM data) {
-    reinterpret_cast<std::vector<HWND>*>(data)->push_back(window);
-    return TRUE;
-}
-
-// The message a message box shows: the longest text among its static controls.
-std::string MessageOf(HWND box) {
-    std::vector<HWND> children;
-    EnumChildWindows(box, CollectChild, reinterpret_cast<LPARAM>(&children));
-    std::string message;
-    for (HWND child : children) {
-        if (ClassOf(child) == "Static" && Text(child).size() > message.size()) {
-            message = Text(child);
-        }
-    }
-    return message;
-}
-
 TEST_F(MainWindow, AltOPressesLaunchWhichFindsOutlookRunning) {
     const OutlookWindow outlook;
     ASSERT_NE(outlook.get(), nullptr);
-    Open(kThree);
+    OpenMain(kThree);
     SetFocus(Item(IDC_TXT_EMAIL_ALIAS));
     std::string caption;
     std::string message;
     bool launchLocked = false;
-    InsideModalLoop inside(
-        [&] {
-            const std::vector<HWND> boxes = VisibleThreadWindows("#32770");
-            if (boxes.empty()) {
-                return false;
-            }
-            caption = Text(boxes.front());
-            message = MessageOf(boxes.front());
-            launchLocked = !IsWindowEnabled(Item(IDC_CMD_LOGON));
-            PostMessageA(boxes.front(), WM_COMMAND, IDOK, 0);
-            return true;
-        },
-        [] {
-            for (HWND box : VisibleThreadWindows("#32770")) {
-                PostMessageA(box, WM_COMMAND, IDOK, 0);
-            }
-        });
+    ModalDriver inside([] { return VisibleThreadWindow("#32770"); }, {[&](HWND box) {
+                           caption = Text(box);
+                           message = MessageOf(box);
+                           launchLocked = !IsWindowEnabled(Item(IDC_CMD_LOGON));
+                           PostMessageA(box, WM_COMMAND, IDOK, 0);
+                           return true;
+                       }},
+                       [] {
+                           for (HWND box : VisibleThreadWindows("#32770")) {
+                               PostMessageA(box, WM_COMMAND, IDOK, 0);
+                           }
+                       });
     Press('o', true);
-    EXPECT_TRUE(test_support::PumpUntil([&] { return inside.done; }, 6000));
+    EXPECT_TRUE(test_support::PumpUntil([&] { return inside.done(); }, 6000));
     EXPECT_FALSE(inside.forced);
     EXPECT_EQ(message, "Microsoft Outlook is currently running.");
     EXPECT_EQ(caption, "Varnel");
@@ -477,7 +350,7 @@ TEST_F(MainWindow, AltOPressesLaunchWhichFindsOutlookRunning) {
 }
 
 TEST_F(MainWindow, AltXEndsTheProgramAsTheExitButtonDoes) {
-    Open(kThree);
+    OpenMain(kThree);
     SetFocus(Item(IDC_TXT_EMAIL_ALIAS));
     Press('x', true);
     EXPECT_TRUE(QuitRequested());
@@ -497,55 +370,43 @@ TEST_F(MainWindow, AltFVAndHOpenTheirMenus) {
         int position;
     } menus[] = {{'f', 0}, {'v', 1}, {'h', 2}};
     for (const auto& menu : menus) {
-        Open(kThree);
+        OpenMain(kThree);
         SetFocus(Item(IDC_TXT_EMAIL_ALIAS));
         OpenedMenu opened;
-        InsideModalLoop inside(
-            [&] {
-                const std::vector<HWND> popups = VisibleThreadWindows("#32768");
-                if (popups.empty()) {
-                    return false;
-                }
-                GUITHREADINFO info{};
-                info.cbSize = sizeof info;
-                GetGUIThreadInfo(GetCurrentThreadId(), &info);
-                opened.inMenuMode = (info.flags & GUI_INMENUMODE) != 0;
-                opened.owner = info.hwndMenuOwner;
-                opened.popup =
-                    reinterpret_cast<HMENU>(SendMessageA(popups.front(), MN_GETHMENU, 0, 0));
-                EndMenu();
-                return true;
-            },
-            [] { EndMenu(); });
+        ModalDriver inside([] { return VisibleThreadWindow("#32768"); }, {[&](HWND popup) {
+                               GUITHREADINFO info{};
+                               info.cbSize = sizeof info;
+                               GetGUIThreadInfo(GetCurrentThreadId(), &info);
+                               opened.inMenuMode = (info.flags & GUI_INMENUMODE) != 0;
+                               opened.owner = info.hwndMenuOwner;
+                               opened.popup =
+                                   reinterpret_cast<HMENU>(SendMessageA(popup, MN_GETHMENU, 0, 0));
+                               EndMenu();
+                               return true;
+                           }},
+                           [] { EndMenu(); });
         Press(menu.key, true);
-        EXPECT_TRUE(test_support::PumpUntil([&] { return inside.done; }, 6000)) << menu.key;
+        EXPECT_TRUE(test_support::PumpUntil([&] { return inside.done(); }, 6000)) << menu.key;
         EXPECT_FALSE(inside.forced) << "Alt+" << menu.key << " opened no menu";
         EXPECT_TRUE(opened.inMenuMode) << menu.key;
         EXPECT_EQ(opened.owner, form) << menu.key;
         EXPECT_EQ(opened.popup, GetSubMenu(GetMenu(form), menu.position)) << menu.key;
-        DestroyWindow(form);
-        PumpFor(10);
-        ClearQuitRequest();
+        CloseMain();
     }
 }
 
 TEST_F(MainWindow, AltVThenAShowsTheAdvancedPanel) {
-    Open(kThree);
+    OpenMain(kThree);
     SetFocus(Item(IDC_TXT_EMAIL_ALIAS));
-    InsideModalLoop inside(
-        [&] {
-            const std::vector<HWND> popups = VisibleThreadWindows("#32768");
-            if (popups.empty()) {
-                return false;
-            }
-            // The item's own mnemonic, typed while its menu is open.
-            PostMessageA(popups.front(), WM_KEYDOWN, 'A', 1);
-            PostMessageA(popups.front(), WM_KEYUP, 'A', 1 | (3u << 30));
-            return true;
-        },
-        [] { EndMenu(); });
+    ModalDriver inside([] { return VisibleThreadWindow("#32768"); }, {[](HWND popup) {
+                           // The item's own mnemonic, typed while its menu is open.
+                           PostMessageA(popup, WM_KEYDOWN, 'A', 1);
+                           PostMessageA(popup, WM_KEYUP, 'A', 1 | (3u << 30));
+                           return true;
+                       }},
+                       [] { EndMenu(); });
     Press('v', true);
-    EXPECT_TRUE(test_support::PumpUntil([&] { return inside.done; }, 6000));
+    EXPECT_TRUE(test_support::PumpUntil([&] { return inside.done(); }, 6000));
     EXPECT_FALSE(inside.forced);
     EXPECT_TRUE(test_support::PumpUntil(
         [&] { return IsWindowVisible(Item(IDC_FRA_ADV_OPTIONS)) != FALSE; }, 3000));
@@ -555,7 +416,7 @@ TEST_F(MainWindow, AltVThenAShowsTheAdvancedPanel) {
 }
 
 TEST_F(MainWindow, ArrowsMoveThroughTheSwitchesAndSkipTheBlankSlot) {
-    Open(kThree);
+    OpenMain(kThree);
     SendMessageA(form, WM_COMMAND, IDM_VIEW_ADVANCED_OPTIONS, 0);
     SetFocus(Item(IDC_OPT_ADVANCED_0));
     for (int index : {1, 2, 4, 5, 0}) {
@@ -573,19 +434,18 @@ std::vector<COLORREF> PixelsOf(HWND control) {
     RECT client{};
     GetClientRect(control, &client);
     RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-    HDC dc = GetDC(control);
+    const WindowDc dc(control);
     std::vector<COLORREF> pixels;
     for (int y = 0; y < client.bottom; ++y) {
         for (int x = 0; x < client.right; ++x) {
-            pixels.push_back(GetPixel(dc, x, y));
+            pixels.push_back(GetPixel(dc.get(), x, y));
         }
     }
-    ReleaseDC(control, dc);
     return pixels;
 }
 
 TEST_F(MainWindow, TheKeyboardFocusIsDrawnOnTheButtonItReaches) {
-    Open(kThree);
+    OpenMain(kThree);
     SetFocus(Item(IDC_TXT_EMAIL_ALIAS));
     PumpFor(20);
     HWND logon = Item(IDC_CMD_LOGON);
@@ -609,7 +469,7 @@ TEST_F(MainWindow, TheKeyboardFocusIsDrawnOnTheButtonItReaches) {
 }
 
 TEST_F(MainWindow, EscEndsTheProgramWithoutClosingTheWindow) {
-    Open(kThree);
+    OpenMain(kThree);
     SetFocus(Item(IDC_TXT_EMAIL_ALIAS));
     Press(VK_ESCAPE);
     EXPECT_TRUE(QuitRequested());
@@ -617,7 +477,7 @@ TEST_F(MainWindow, EscEndsTheProgramWithoutClosingTheWindow) {
 }
 
 TEST_F(MainWindow, EscDoesNothingWhileTheExitButtonIsDisabled) {
-    Open(kThree);
+    OpenMain(kThree);
     EnableWindow(Item(IDC_CMD_CANCEL), FALSE);
     SetFocus(Item(IDC_TXT_EMAIL_ALIAS));
     Press(VK_ESCAPE);
@@ -626,7 +486,7 @@ TEST_F(MainWindow, EscDoesNothingWhileTheExitButtonIsDisabled) {
 
 TEST_F(MainWindow, CloseBoxAltF4AndFileExitCloseWithoutAQuestion) {
     for (int way = 0; way < 3; ++way) {
-        Open(kThree);
+        OpenMain(kThree);
         if (way == 0) {
             PostMessageA(form, WM_CLOSE, 0, 0);
         } else if (way == 1) {

@@ -5,9 +5,10 @@
 // both windows out again.
 #include "launcher/bas_varnel.h"
 #include "platform/dpi.h"
-#include "platform/message_pump.h"
 #include "resources/resource_ids.h"
+#include "support/main_window.h"
 #include "support/test_support.h"
+#include "support/window_helpers.h"
 #include "ui/frm_about.h"
 #include "ui/frm_about_design.h"
 #include "ui/frm_varnel.h"
@@ -22,7 +23,11 @@
 
 namespace {
 
+using test_support::FontOf;
 using test_support::PumpFor;
+using test_support::RectIn;
+using test_support::Text;
+using test_support::WindowDc;
 namespace main_design = frm_varnel_design;
 namespace about_design = frm_about_design;
 
@@ -33,10 +38,7 @@ UINT ExpectedDpi() {
 }
 
 UINT ScreenDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return static_cast<UINT>(dpi);
+    return static_cast<UINT>(GetDeviceCaps(WindowDc(nullptr).get(), LOGPIXELSY));
 }
 
 // A design length in twips as it is at 96 dpi (15 twips a pixel), then scaled to dpi.
@@ -51,26 +53,13 @@ void ExpectScaled(long actual, int twips, UINT dpi, const std::string& what) {
         << " dpi";
 }
 
-RECT ClientRectOf(HWND window, HWND control) {
-    RECT rect{};
-    GetWindowRect(control, &rect);
-    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
 void ExpectControlAt(HWND window, int id, const TwipsRect& twips, UINT dpi) {
-    const RECT rect = ClientRectOf(window, GetDlgItem(window, id));
+    const RECT rect = RectIn(window, GetDlgItem(window, id));
     const std::string name = "control " + std::to_string(id);
     ExpectScaled(rect.left, twips.left, dpi, name + " left");
     ExpectScaled(rect.top, twips.top, dpi, name + " top");
     ExpectScaled(rect.right - rect.left, twips.width, dpi, name + " width");
     ExpectScaled(rect.bottom - rect.top, twips.height, dpi, name + " height");
-}
-
-std::string Text(HWND window) {
-    char buffer[512] = {};
-    GetWindowTextA(window, buffer, sizeof buffer);
-    return buffer;
 }
 
 // The text as a control draws it: "&" marks the mnemonic and is not drawn.
@@ -82,10 +71,6 @@ std::string Drawn(std::string text) {
     return text;
 }
 
-HFONT FontOf(HWND control) {
-    return reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
-}
-
 // What a control's font draws: its metrics and the extent of a text in it.
 struct Measure {
     TEXTMETRICA metrics{};
@@ -95,12 +80,10 @@ struct Measure {
 
 Measure MeasureIn(HWND control, const std::string& text) {
     Measure measure;
-    HDC dc = GetDC(control);
-    const HGDIOBJ old = SelectObject(dc, FontOf(control));
-    GetTextMetricsA(dc, &measure.metrics);
-    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &measure.extent);
-    SelectObject(dc, old);
-    ReleaseDC(control, dc);
+    WindowDc dc(control);
+    dc.Select(FontOf(control));
+    GetTextMetricsA(dc.get(), &measure.metrics);
+    GetTextExtentPoint32A(dc.get(), text.c_str(), static_cast<int>(text.size()), &measure.extent);
     return measure;
 }
 
@@ -125,7 +108,7 @@ struct Layout {
 Layout LayoutOf(HWND window, const std::vector<int>& ids) {
     Layout layout;
     for (int id : ids) {
-        layout.rects.push_back(ClientRectOf(window, GetDlgItem(window, id)));
+        layout.rects.push_back(RectIn(window, GetDlgItem(window, id)));
         layout.fonts.push_back(FontOf(GetDlgItem(window, id)));
     }
     return layout;
@@ -202,32 +185,14 @@ std::vector<Placed> MainDesign(bool panelShown) {
     return placed;
 }
 
-class AtScreenDpi : public ::testing::Test {
+class AtScreenDpi : public test_support::MainWindowTest {
   protected:
     void SetUp() override {
         dpi = ExpectedDpi();
         ASSERT_EQ(ScreenDpi(), dpi) << "this run is for a screen of " << dpi
                                     << " dpi; the Wine prefix's LogPixels says otherwise";
     }
-    void TearDown() override {
-        if (about != nullptr && IsWindow(about)) {
-            DestroyWindow(about);
-        }
-        if (form != nullptr && IsWindow(form)) {
-            DestroyWindow(form);
-        }
-        PumpFor(10);
-        ClearQuitRequest();
-    }
-    void OpenMain() {
-        Locations.assign(1, LocationEntry{});
-        Locations.push_back({"London Head Office", "LONMX01"});
-        SetEnvironmentVariableA("USERNAME", "jdoe");
-        form = CreateFrmVarnel();
-        ASSERT_NE(form, nullptr);
-        ShowWindow(form, SW_SHOWNORMAL);
-        PumpFor(30);
-    }
+    void OpenMain() { MainWindowTest::OpenMain({{"London Head Office", "LONMX01"}}); }
     void OpenAbout() {
         about = CreateFrmAbout(form);
         ASSERT_NE(about, nullptr);
@@ -247,7 +212,6 @@ class AtScreenDpi : public ::testing::Test {
         return outer.bottom - outer.top;
     }
     UINT dpi = 96;
-    HWND form = nullptr;
     HWND about = nullptr;
 };
 
@@ -433,8 +397,8 @@ TEST_F(AtScreenDpi, LabelsStayClearOfTheirControlsAfterAMove) {
                                           std::pair{IDC_LBL_LOCATION, IDC_CBO_MARKET},
                                           std::pair{IDC_LBL_SERVER, IDC_TXT_SERVER}}) {
             HWND label = GetDlgItem(form, labelId);
-            const RECT labelRect = ClientRectOf(form, label);
-            const RECT controlRect = ClientRectOf(form, GetDlgItem(form, controlId));
+            const RECT labelRect = RectIn(form, label);
+            const RECT controlRect = RectIn(form, GetDlgItem(form, controlId));
             // Points of the label in window coordinates: just left of the control, and inside it.
             const POINT outside{controlRect.left - 1 - labelRect.left, 1};
             const POINT inside{controlRect.left + 1 - labelRect.left, 1};
@@ -527,12 +491,13 @@ TEST_F(AtScreenDpi, AboutBoxTextIsNotCut) {
     for (int id : {IDC_LBL_DESCRIPTION, IDC_LBL_DISCLAIMER}) {
         HWND label = GetDlgItem(about, id);
         RECT needed{0, 0, ClientSize(label).cx, 0};
-        HDC dc = GetDC(label);
-        const HGDIOBJ old = SelectObject(dc, FontOf(label));
         const std::string text = Text(label);
-        DrawTextA(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-        SelectObject(dc, old);
-        ReleaseDC(label, dc);
+        {
+            WindowDc dc(label);
+            dc.Select(FontOf(label));
+            DrawTextA(dc.get(), text.c_str(), -1, &needed,
+                      DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        }
         EXPECT_LE(needed.right, ClientSize(label).cx) << text;
         EXPECT_LE(needed.bottom, ClientSize(label).cy) << text;
     }
@@ -554,14 +519,13 @@ TEST_F(AtScreenDpi, AboutBoxSeparatorLineScales) {
     const int row = static_cast<int>(std::lround(Scaled(2280, dpi)));
     const long from = std::lround(Scaled(90, dpi));
     const long to = std::lround(Scaled(5654, dpi));
-    HDC dc = GetDC(about);
+    const WindowDc dc(about);
     int grey = 0;
     int greyElsewhere = 0;
     for (long x = 0; x < ClientSize(about).cx; ++x) {
-        const bool onLine = GetPixel(dc, x, row) == RGB(128, 128, 128);
+        const bool onLine = GetPixel(dc.get(), x, row) == RGB(128, 128, 128);
         (x >= from && x < to ? grey : greyElsewhere) += onLine ? 1 : 0;
     }
-    ReleaseDC(about, dc);
     EXPECT_GE(grey, to - from - 2) << "the separator spans its scaled length on row " << row;
     EXPECT_LE(greyElsewhere, 2);
 }

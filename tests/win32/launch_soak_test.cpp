@@ -2,11 +2,10 @@
 // stand-in Outlook, cycling through every outcome a launch has: nothing piles up (kernel
 // handles, USER and GDI objects) and every session that was created is logged off and
 // released.
-#include "launcher/bas_varnel.h"
-#include "platform/message_pump.h"
 #include "support/gui_objects.h"
 #include "support/handle_count.h"
 #include "support/launch_fixture.h"
+#include "support/main_window.h"
 #include "support/outlook_standin.h"
 #include "support/sandbox_journal.h"
 #include "support/test_support.h"
@@ -74,24 +73,9 @@ long Count(const std::vector<std::string>& calls, const std::string& call) {
     }));
 }
 
-class LaunchSoak : public ::testing::Test {
+class LaunchSoak : public test_support::MainWindowTest {
   protected:
-    void SetUp() override {
-        Locations.assign(1, LocationEntry{});
-        Locations.push_back({"London", "LONMX01"});
-        SetEnvironmentVariableA("USERNAME", "jdoe");
-        form = CreateFrmVarnel();
-        ASSERT_NE(form, nullptr);
-        ShowWindow(form, SW_SHOWNORMAL);
-        test_support::PumpFor(30);
-    }
-    void TearDown() override {
-        if (IsWindow(form)) {
-            DestroyWindow(form);
-        }
-        test_support::PumpFor(10);
-        ClearQuitRequest();
-    }
+    void SetUp() override { OpenMain(); }
 
     // One launch of the given kind, checked on its own: the CDO calls it added to the journal,
     // whether Outlook was started, and the message it showed.
@@ -148,7 +132,6 @@ class LaunchSoak : public ::testing::Test {
     // One journal for the whole run; the settings are rewritten before each launch.
     CdoSettings cdo;
     MessageBoxAnswerer answerer;
-    HWND form = nullptr;
 };
 
 TEST_F(LaunchSoak, FiftyLaunchesOfEveryOutcomeLeaveNothingBehind) {

@@ -1,8 +1,8 @@
 // The launch button's work on the real main window, in-process, against the stand-in CDO
 // library and the stand-in Outlook, with the runner's pause shortened.
-#include "launcher/bas_varnel.h"
 #include "platform/message_pump.h"
 #include "support/launch_fixture.h"
+#include "support/main_window.h"
 #include "support/outlook_standin.h"
 #include "support/test_support.h"
 #include "ui/frm_varnel.h"
@@ -39,27 +39,13 @@ void CALLBACK NoteTheWindow(HWND, UINT, UINT_PTR, DWORD) {
     }
 }
 
-class Launch : public ::testing::Test {
+class Launch : public test_support::MainWindowTest {
   protected:
     void SetUp() override {
         registration.Set(launch_fixture::StandInCommand());
-        Locations.assign(1, LocationEntry{});
-        Locations.push_back({"London", "LONMX01"});
-        Locations.push_back({"Paris", "PARMX02"});
-        SetEnvironmentVariableA("USERNAME", "jdoe");
-        form = CreateFrmVarnel();
-        ASSERT_NE(form, nullptr);
-        ShowWindow(form, SW_SHOWNORMAL);
-        test_support::PumpFor(30);
+        OpenMain({{"London", "LONMX01"}, {"Paris", "PARMX02"}});
         during = {};
         watchedWindow = form;
-    }
-    void TearDown() override {
-        if (IsWindow(form)) {
-            DestroyWindow(form);
-        }
-        test_support::PumpFor(10);
-        ClearQuitRequest();
     }
     void ChooseSwitch(int index) {
         SendMessageA(GetDlgItem(form, IDC_OPT_ADVANCED_0 + index), BM_CLICK, 0, 0);
@@ -76,7 +62,6 @@ class Launch : public ::testing::Test {
     }
 
     OutlookRegistration registration;
-    HWND form = nullptr;
 };
 
 bool Contains(const std::vector<std::string>& calls, const std::string& call) {
@@ -222,15 +207,8 @@ TEST_F(Launch, WhileOutlookRunsOnlyTheMessageIsShown) {
     CdoSettings cdo;
     outlook_standin::Session outlook("window", 0);
     // An Outlook main window of whatever process.
-    WNDCLASSA outlookClass{};
-    outlookClass.lpfnWndProc = DefWindowProcA;
-    outlookClass.hInstance = GetModuleHandleA(nullptr);
-    outlookClass.lpszClassName = "rctrl_renwnd32";
-    RegisterClassA(&outlookClass);
-    const UniqueWindow outlookWindow(CreateWindowExA(0, "rctrl_renwnd32", "Outlook",
-                                                     WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
-                                                     nullptr, GetModuleHandleA(nullptr), nullptr));
-    ASSERT_TRUE(outlookWindow);
+    const launch_fixture::OutlookWindow outlookWindow;
+    ASSERT_NE(outlookWindow.get(), nullptr);
     MessageBoxAnswerer answerer;
     const UINT_PTR timer = SetTimer(nullptr, 0, 20, NoteTheWindow);
     cmdLogon_Click(form, kShortPause);

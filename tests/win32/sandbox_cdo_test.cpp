@@ -2,6 +2,7 @@
 // the test prefix, logged on to by named argument only, resolving the mailboxes of its
 // settings, failing on request, and journaling every call.
 
+#include "platform/com_dispatch.h"
 #include "platform/win32_raii.h"
 #include "support/sandbox_journal.h"
 #include "support/test_support.h"
@@ -36,59 +37,6 @@ constexpr DISPID kLogon = 119;
 
 constexpr HRESULT kInjected = static_cast<HRESULT>(0x80040111);
 
-// Owns one COM reference.
-template <typename T> class ComRef {
-  public:
-    ComRef() = default;
-    ~ComRef() { reset(); }
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    ComRef(ComRef&& other) noexcept : pointer_(std::exchange(other.pointer_, nullptr)) {}
-
-    T* get() const { return pointer_; }
-    T* operator->() const { return pointer_; }
-    explicit operator bool() const { return pointer_ != nullptr; }
-    void** put() {
-        reset();
-        return reinterpret_cast<void**>(&pointer_);
-    }
-    void reset() {
-        if (T* pointer = std::exchange(pointer_, nullptr)) {
-            pointer->Release();
-        }
-    }
-
-  private:
-    T* pointer_ = nullptr;
-};
-
-// Owns one VARIANT (and whatever it holds).
-class Variant {
-  public:
-    Variant() { VariantInit(&value_); }
-    ~Variant() { VariantClear(&value_); }
-    Variant(const Variant&) = delete;
-    Variant& operator=(const Variant&) = delete;
-    VARIANT* get() { return &value_; }
-    const VARIANT* operator->() const { return &value_; }
-
-  private:
-    VARIANT value_;
-};
-
-struct BstrFree {
-    void operator()(BSTR text) const noexcept { SysFreeString(text); }
-};
-using UniqueBstr = std::unique_ptr<OLECHAR, BstrFree>;
-
-UniqueBstr Bstr(const std::string& text) {
-    const int length =
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    UniqueBstr value(SysAllocStringLen(nullptr, static_cast<UINT>(length)));
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), value.get(), length);
-    return value;
-}
-
 std::string Narrow(BSTR text) {
     const int length = static_cast<int>(SysStringLen(text));
     const int size = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
@@ -97,18 +45,20 @@ std::string Narrow(BSTR text) {
     return narrow;
 }
 
-VARIANTARG BstrArgument(const UniqueBstr& text) {
+VARIANTARG BstrArgument(const Bstr& text) {
     VARIANTARG argument;
     VariantInit(&argument);
     argument.vt = VT_BSTR;
-    argument.bstrVal = text.get(); // still owned by `text`
+    argument.bstrVal = text.Get(); // still owned by `text`
     return argument;
 }
 
-// Arguments go in as the caller writes them (named ones first), so `args` is in rgvarg order.
-HRESULT Invoke(IDispatch* object, DISPID id, WORD flags, std::vector<VARIANTARG> args = {},
-               std::vector<DISPID> named = {}, VARIANT* result = nullptr,
-               UINT* argumentError = nullptr) {
+// IDispatch::Invoke with the arguments exactly as given, the malformed ones included (the
+// program's Invoke builds only well-formed calls). Arguments go in as the caller writes them
+// (named ones first), so `args` is in rgvarg order.
+HRESULT RawInvoke(IDispatch* object, DISPID id, WORD flags, std::vector<VARIANTARG> args = {},
+                  std::vector<DISPID> named = {}, VARIANT* result = nullptr,
+                  UINT* argumentError = nullptr) {
     DISPPARAMS params = {};
     params.rgvarg = args.empty() ? nullptr : args.data();
     params.cArgs = static_cast<UINT>(args.size());
@@ -121,18 +71,18 @@ HRESULT Invoke(IDispatch* object, DISPID id, WORD flags, std::vector<VARIANTARG>
 
 // Logon as the launch calls it: one argument, by name.
 HRESULT NamedLogon(IDispatch* session, const std::string& profileInfo) {
-    const UniqueBstr text = Bstr(profileInfo);
+    const Bstr text = BstrFromString(profileInfo);
     Variant result;
-    return Invoke(session, kLogon, DISPATCH_METHOD, {BstrArgument(text)}, {kProfileInfo},
-                  result.get());
+    return RawInvoke(session, kLogon, DISPATCH_METHOD, {BstrArgument(text)}, {kProfileInfo},
+                     result.Put());
 }
 
 HRESULT GetText(IDispatch* object, DISPID id, std::string& text) {
     Variant result;
-    const HRESULT hr = Invoke(object, id, DISPATCH_PROPERTYGET, {}, {}, result.get());
+    const HRESULT hr = RawInvoke(object, id, DISPATCH_PROPERTYGET, {}, {}, result.Put());
     if (SUCCEEDED(hr)) {
-        EXPECT_EQ(VT_BSTR, result->vt);
-        text = result->vt == VT_BSTR ? Narrow(result->bstrVal) : std::string();
+        EXPECT_EQ(VT_BSTR, result.Get().vt);
+        text = result.Get().vt == VT_BSTR ? Narrow(result.Get().bstrVal) : std::string();
     }
     return hr;
 }
@@ -147,21 +97,21 @@ DISPID IdOfName(IDispatch* object, const wchar_t* name) {
 // CurrentUser, then its Address looked up by name.
 HRESULT ReadAddress(IDispatch* session, std::string& address) {
     Variant user;
-    HRESULT hr = Invoke(session, kCurrentUser, DISPATCH_PROPERTYGET, {}, {}, user.get());
+    HRESULT hr = RawInvoke(session, kCurrentUser, DISPATCH_PROPERTYGET, {}, {}, user.Put());
     if (FAILED(hr)) {
         return hr;
     }
-    if (user->vt != VT_DISPATCH || user->pdispVal == nullptr) {
+    if (user.Get().vt != VT_DISPATCH || user.Get().pdispVal == nullptr) {
         ADD_FAILURE() << "CurrentUser gave no object";
         return E_UNEXPECTED;
     }
     LPOLESTR names[] = {const_cast<LPOLESTR>(L"Address")};
     DISPID id = 0;
-    hr = user->pdispVal->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    hr = user.Get().pdispVal->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
     if (FAILED(hr)) {
         return hr;
     }
-    return GetText(user->pdispVal, id, address);
+    return GetText(user.Get().pdispVal, id, address);
 }
 
 std::string ReadAddress(IDispatch* session) {
@@ -196,10 +146,10 @@ class CdoStandin : public ::testing::Test {
                                              "parmx02=Bob ; trailing comment\r\n");
     }
 
-    ComRef<IDispatch> Create() {
-        ComRef<IDispatch> session;
+    ComPtr<IDispatch> Create() {
+        ComPtr<IDispatch> session;
         EXPECT_EQ(S_OK, CoCreateInstance(kSessionClsid, nullptr, CLSCTX_INPROC_SERVER, kSessionIid,
-                                         session.put()));
+                                         session.PutVoid()));
         return session;
     }
 
@@ -234,14 +184,14 @@ TEST_F(CdoStandin, IsRegisteredPerUserAndReachableThroughMapiSession) {
 }
 
 TEST_F(CdoStandin, SessionOffersDispatchAndTheSessionInterfaceOnly) {
-    ComRef<IDispatch> session = Create();
+    ComPtr<IDispatch> session = Create();
     ASSERT_TRUE(session);
-    ComRef<IUnknown> identity;
-    ComRef<IDispatch> dispatch;
-    ComRef<IUnknown> persist;
-    ASSERT_EQ(S_OK, session->QueryInterface(IID_IUnknown, identity.put()));
-    ASSERT_EQ(S_OK, session->QueryInterface(IID_IDispatch, dispatch.put()));
-    EXPECT_EQ(static_cast<IUnknown*>(dispatch.get()), identity.get());
+    ComPtr<IUnknown> identity;
+    ComPtr<IDispatch> dispatch;
+    ComPtr<IUnknown> persist;
+    ASSERT_EQ(S_OK, session->QueryInterface(IID_IUnknown, identity.PutVoid()));
+    ASSERT_EQ(S_OK, session->QueryInterface(IID_IDispatch, dispatch.PutVoid()));
+    EXPECT_EQ(static_cast<IUnknown*>(dispatch.Get()), identity.Get());
     void* none = &identity;
     EXPECT_EQ(E_NOINTERFACE, session->QueryInterface(IID_IPersist, &none));
     EXPECT_EQ(nullptr, none);
@@ -251,34 +201,34 @@ TEST_F(CdoStandin, SessionOffersDispatchAndTheSessionInterfaceOnly) {
 }
 
 TEST_F(CdoStandin, LogonTakesProfileInfoOnlyByName) {
-    ComRef<IDispatch> session = Create();
+    ComPtr<IDispatch> session = Create();
     ASSERT_TRUE(session);
-    const UniqueBstr info = Bstr("LONMX01\njdoe");
+    const Bstr info = BstrFromString("LONMX01\njdoe");
 
     UINT argumentError = 99;
-    EXPECT_EQ(DISP_E_PARAMNOTFOUND, Invoke(session.get(), kLogon, DISPATCH_METHOD,
-                                           {BstrArgument(info)}, {}, nullptr, &argumentError));
+    EXPECT_EQ(DISP_E_PARAMNOTFOUND, RawInvoke(session.Get(), kLogon, DISPATCH_METHOD,
+                                              {BstrArgument(info)}, {}, nullptr, &argumentError));
     EXPECT_EQ(0u, argumentError);
     // One named and one positional argument: still refused, and the positional one is blamed.
     argumentError = 99;
-    EXPECT_EQ(DISP_E_PARAMNOTFOUND, Invoke(session.get(), kLogon, DISPATCH_METHOD,
-                                           {BstrArgument(info), BstrArgument(info)}, {kProfileInfo},
-                                           nullptr, &argumentError));
+    EXPECT_EQ(DISP_E_PARAMNOTFOUND, RawInvoke(session.Get(), kLogon, DISPATCH_METHOD,
+                                              {BstrArgument(info), BstrArgument(info)},
+                                              {kProfileInfo}, nullptr, &argumentError));
     EXPECT_EQ(1u, argumentError);
     // A name it does not know.
-    EXPECT_EQ(DISP_E_PARAMNOTFOUND, Invoke(session.get(), kLogon, DISPATCH_METHOD,
-                                           {BstrArgument(info)}, {7}, nullptr, &argumentError));
+    EXPECT_EQ(DISP_E_PARAMNOTFOUND, RawInvoke(session.Get(), kLogon, DISPATCH_METHOD,
+                                              {BstrArgument(info)}, {7}, nullptr, &argumentError));
     // Logon is a method, not a property.
-    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, Invoke(session.get(), kLogon, DISPATCH_PROPERTYGET,
-                                            {BstrArgument(info)}, {kProfileInfo}));
-    EXPECT_EQ("Unknown", ReadAddress(session.get()));
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, RawInvoke(session.Get(), kLogon, DISPATCH_PROPERTYGET,
+                                               {BstrArgument(info)}, {kProfileInfo}));
+    EXPECT_EQ("Unknown", ReadAddress(session.Get()));
 
     EXPECT_TRUE(Journaled("Logon rejected args=1 named= reason=positional-argument"));
     EXPECT_TRUE(Journaled("Logon rejected args=2 named=6 reason=positional-argument"));
     EXPECT_TRUE(Journaled("Logon rejected args=1 named=7 reason=unknown-named-argument"));
 
-    EXPECT_EQ(S_OK, NamedLogon(session.get(), "LONMX01\njdoe"));
-    EXPECT_EQ("/o=Sandbox/ou=LONMX01/cn=Recipients/cn=jdoe", ReadAddress(session.get()));
+    EXPECT_EQ(S_OK, NamedLogon(session.Get(), "LONMX01\njdoe"));
+    EXPECT_EQ("/o=Sandbox/ou=LONMX01/cn=Recipients/cn=jdoe", ReadAddress(session.Get()));
 }
 
 TEST_F(CdoStandin, AddressResolvesOnlyListedPairsAsSent) {
@@ -298,69 +248,69 @@ TEST_F(CdoStandin, AddressResolvesOnlyListedPairsAsSent) {
         {"", "Unknown"},
     };
     for (const Case& c : cases) {
-        ComRef<IDispatch> session = Create();
+        ComPtr<IDispatch> session = Create();
         ASSERT_TRUE(session);
-        EXPECT_EQ(S_OK, NamedLogon(session.get(), c.profileInfo));
-        EXPECT_EQ(c.address, ReadAddress(session.get())) << c.profileInfo;
+        EXPECT_EQ(S_OK, NamedLogon(session.Get(), c.profileInfo));
+        EXPECT_EQ(c.address, ReadAddress(session.Get())) << c.profileInfo;
     }
 
-    ComRef<IDispatch> session = Create();
+    ComPtr<IDispatch> session = Create();
     ASSERT_TRUE(session);
-    EXPECT_EQ("Unknown", ReadAddress(session.get())) << "before any logon";
-    EXPECT_EQ(S_OK, NamedLogon(session.get(), "LONMX01\njdoe"));
-    EXPECT_EQ(S_OK, Invoke(session.get(), kLogoff, DISPATCH_METHOD));
-    EXPECT_EQ("Unknown", ReadAddress(session.get())) << "after Logoff";
+    EXPECT_EQ("Unknown", ReadAddress(session.Get())) << "before any logon";
+    EXPECT_EQ(S_OK, NamedLogon(session.Get(), "LONMX01\njdoe"));
+    EXPECT_EQ(S_OK, RawInvoke(session.Get(), kLogoff, DISPATCH_METHOD));
+    EXPECT_EQ("Unknown", ReadAddress(session.Get())) << "after Logoff";
 }
 
 TEST_F(CdoStandin, ProfileInfoAcceptsByReferenceAndConvertibleValues) {
-    ComRef<IDispatch> session = Create();
+    ComPtr<IDispatch> session = Create();
     ASSERT_TRUE(session);
-    UniqueBstr info = Bstr("LONMX01\nasmith");
-    BSTR byReference = info.get();
+    Bstr info = BstrFromString("LONMX01\nasmith");
+    BSTR byReference = info.Get();
     VARIANTARG argument;
     VariantInit(&argument);
     argument.vt = VT_BSTR | VT_BYREF;
     argument.pbstrVal = &byReference;
-    EXPECT_EQ(S_OK, Invoke(session.get(), kLogon, DISPATCH_METHOD, {argument}, {kProfileInfo}));
-    EXPECT_EQ("/o=Sandbox/ou=LONMX01/cn=Recipients/cn=asmith", ReadAddress(session.get()));
+    EXPECT_EQ(S_OK, RawInvoke(session.Get(), kLogon, DISPATCH_METHOD, {argument}, {kProfileInfo}));
+    EXPECT_EQ("/o=Sandbox/ou=LONMX01/cn=Recipients/cn=asmith", ReadAddress(session.Get()));
 
     VariantInit(&argument);
     argument.vt = VT_I4;
     argument.lVal = 12;
-    EXPECT_EQ(S_OK, Invoke(session.get(), kLogon, DISPATCH_METHOD, {argument}, {kProfileInfo}));
+    EXPECT_EQ(S_OK, RawInvoke(session.Get(), kLogon, DISPATCH_METHOD, {argument}, {kProfileInfo}));
     EXPECT_TRUE(Journaled("Logon args=1 named=6 ProfileInfo=12"));
 
     VariantInit(&argument);
     argument.vt = VT_ERROR;
     argument.scode = DISP_E_PARAMNOTFOUND;
     UINT argumentError = 99;
-    EXPECT_EQ(DISP_E_TYPEMISMATCH, Invoke(session.get(), kLogon, DISPATCH_METHOD, {argument},
-                                          {kProfileInfo}, nullptr, &argumentError));
+    EXPECT_EQ(DISP_E_TYPEMISMATCH, RawInvoke(session.Get(), kLogon, DISPATCH_METHOD, {argument},
+                                             {kProfileInfo}, nullptr, &argumentError));
     EXPECT_EQ(0u, argumentError);
 }
 
 TEST_F(CdoStandin, NameIsTheConfiguredProfileOrAGeneratedOneWithSpaces) {
     Configure("ProfileName=Sandbox Profile 1");
-    ComRef<IDispatch> configured = Create();
+    ComPtr<IDispatch> configured = Create();
     ASSERT_TRUE(configured);
     // The settings are read again for every new session.
     Configure("ProfileName=");
-    ComRef<IDispatch> first = Create();
-    ComRef<IDispatch> second = Create();
+    ComPtr<IDispatch> first = Create();
+    ComPtr<IDispatch> second = Create();
     ASSERT_TRUE(first && second);
     std::string name;
-    EXPECT_EQ(S_OK, NamedLogon(configured.get(), "LONMX01\njdoe"));
-    EXPECT_EQ(S_OK, GetText(configured.get(), kName, name));
+    EXPECT_EQ(S_OK, NamedLogon(configured.Get(), "LONMX01\njdoe"));
+    EXPECT_EQ(S_OK, GetText(configured.Get(), kName, name));
     EXPECT_EQ("Sandbox Profile 1", name);
 
     const std::regex generated("Varnel Temp (\\S+) ([0-9]+)");
     std::smatch parts;
     std::string firstName;
     std::string secondName;
-    EXPECT_EQ(S_OK, NamedLogon(first.get(), "LONMX01\njdoe"));
-    EXPECT_EQ(S_OK, NamedLogon(second.get(), "PARMX02\nbob"));
-    EXPECT_EQ(S_OK, GetText(first.get(), kName, firstName));
-    EXPECT_EQ(S_OK, GetText(second.get(), kName, secondName));
+    EXPECT_EQ(S_OK, NamedLogon(first.Get(), "LONMX01\njdoe"));
+    EXPECT_EQ(S_OK, NamedLogon(second.Get(), "PARMX02\nbob"));
+    EXPECT_EQ(S_OK, GetText(first.Get(), kName, firstName));
+    EXPECT_EQ(S_OK, GetText(second.Get(), kName, secondName));
     ASSERT_TRUE(std::regex_match(firstName, parts, generated)) << firstName;
     EXPECT_EQ("jdoe", parts[1].str());
     const int firstNumber = std::stoi(parts[2].str());
@@ -368,15 +318,15 @@ TEST_F(CdoStandin, NameIsTheConfiguredProfileOrAGeneratedOneWithSpaces) {
     EXPECT_EQ("bob", parts[1].str());
     EXPECT_EQ(firstNumber + 1, std::stoi(parts[2].str()));
     // The name outlives the logoff (it names the profile Outlook was started on).
-    EXPECT_EQ(S_OK, Invoke(first.get(), kLogoff, DISPATCH_METHOD));
-    EXPECT_EQ(S_OK, GetText(first.get(), kName, name));
+    EXPECT_EQ(S_OK, RawInvoke(first.Get(), kLogoff, DISPATCH_METHOD));
+    EXPECT_EQ(S_OK, GetText(first.Get(), kName, name));
     EXPECT_EQ(firstName, name);
 }
 
 TEST_F(CdoStandin, InvokeAndGetIDsOfNamesFollowTheDispatchRules) {
-    ComRef<IDispatch> session = Create();
+    ComPtr<IDispatch> session = Create();
     ASSERT_TRUE(session);
-    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, Invoke(session.get(), 999, DISPATCH_METHOD));
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, RawInvoke(session.Get(), 999, DISPATCH_METHOD));
     EXPECT_EQ(E_INVALIDARG,
               session->Invoke(kName, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, nullptr,
                               nullptr, nullptr, nullptr));
@@ -385,21 +335,21 @@ TEST_F(CdoStandin, InvokeAndGetIDsOfNamesFollowTheDispatchRules) {
               session->Invoke(kName, kSessionIid, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
                               nullptr, nullptr, nullptr));
     // A property read with nowhere to put the value, with an argument, or as a method.
-    EXPECT_EQ(S_OK, Invoke(session.get(), kName, DISPATCH_PROPERTYGET));
-    const UniqueBstr extra = Bstr("x");
+    EXPECT_EQ(S_OK, RawInvoke(session.Get(), kName, DISPATCH_PROPERTYGET));
+    const Bstr extra = BstrFromString("x");
     EXPECT_EQ(DISP_E_BADPARAMCOUNT,
-              Invoke(session.get(), kName, DISPATCH_PROPERTYGET, {BstrArgument(extra)}));
-    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, Invoke(session.get(), kName, DISPATCH_METHOD));
+              RawInvoke(session.Get(), kName, DISPATCH_PROPERTYGET, {BstrArgument(extra)}));
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, RawInvoke(session.Get(), kName, DISPATCH_METHOD));
     Variant name;
-    EXPECT_EQ(S_OK, Invoke(session.get(), kName, DISPATCH_METHOD | DISPATCH_PROPERTYGET, {}, {},
-                           name.get()));
-    EXPECT_EQ(VT_BSTR, name->vt);
-    EXPECT_EQ(S_OK, Invoke(session.get(), kCurrentUser, DISPATCH_PROPERTYGET));
+    EXPECT_EQ(S_OK, RawInvoke(session.Get(), kName, DISPATCH_METHOD | DISPATCH_PROPERTYGET, {}, {},
+                              name.Put()));
+    EXPECT_EQ(VT_BSTR, name.Get().vt);
+    EXPECT_EQ(S_OK, RawInvoke(session.Get(), kCurrentUser, DISPATCH_PROPERTYGET));
 
-    EXPECT_EQ(kLogon, IdOfName(session.get(), L"LOGON"));
-    EXPECT_EQ(kCurrentUser, IdOfName(session.get(), L"currentuser"));
-    EXPECT_EQ(kName, IdOfName(session.get(), L"Name"));
-    EXPECT_EQ(kLogoff, IdOfName(session.get(), L"LogOff"));
+    EXPECT_EQ(kLogon, IdOfName(session.Get(), L"LOGON"));
+    EXPECT_EQ(kCurrentUser, IdOfName(session.Get(), L"currentuser"));
+    EXPECT_EQ(kName, IdOfName(session.Get(), L"Name"));
+    EXPECT_EQ(kLogoff, IdOfName(session.Get(), L"LogOff"));
     LPOLESTR logon[] = {const_cast<LPOLESTR>(L"Logon"), const_cast<LPOLESTR>(L"profileinfo")};
     DISPID ids[2] = {};
     EXPECT_EQ(S_OK, session->GetIDsOfNames(IID_NULL, logon, 2, LOCALE_USER_DEFAULT, ids));
@@ -419,16 +369,16 @@ TEST_F(CdoStandin, InvokeAndGetIDsOfNamesFollowTheDispatchRules) {
 
 TEST_F(CdoStandin, JournalRecordsEveryCallInOrder) {
     {
-        ComRef<IDispatch> session = Create();
+        ComPtr<IDispatch> session = Create();
         ASSERT_TRUE(session);
-        EXPECT_EQ(S_OK, NamedLogon(session.get(), "LONMX01\njdoe"));
-        EXPECT_EQ("/o=Sandbox/ou=LONMX01/cn=Recipients/cn=jdoe", ReadAddress(session.get()));
+        EXPECT_EQ(S_OK, NamedLogon(session.Get(), "LONMX01\njdoe"));
+        EXPECT_EQ("/o=Sandbox/ou=LONMX01/cn=Recipients/cn=jdoe", ReadAddress(session.Get()));
         std::string name;
-        EXPECT_EQ(S_OK, GetText(session.get(), kName, name));
-        EXPECT_EQ(S_OK, Invoke(session.get(), kLogoff, DISPATCH_METHOD));
+        EXPECT_EQ(S_OK, GetText(session.Get(), kName, name));
+        EXPECT_EQ(S_OK, RawInvoke(session.Get(), kLogoff, DISPATCH_METHOD));
         EXPECT_TRUE(Journal().back() != "release") << "released too early";
         // Control characters never break a line.
-        EXPECT_EQ(S_OK, NamedLogon(session.get(), std::string("A\\B\tC\rD\x01"
+        EXPECT_EQ(S_OK, NamedLogon(session.Get(), std::string("A\\B\tC\rD\x01"
                                                               "E\nF")));
     }
     const auto lines = sandbox_journal::Read(journal_);
@@ -474,25 +424,25 @@ TEST_P(CdoStandinFailure, InjectedFailureHitsOnlyThatCall) {
     Configure("Fail=" + call + "\r\nFailCode=0x80040111");
     const auto expect = [&](const char* which) { return call == which ? kInjected : S_OK; };
 
-    ComRef<IDispatch> session;
+    ComPtr<IDispatch> session;
     EXPECT_EQ(expect("Create"), CoCreateInstance(kSessionClsid, nullptr, CLSCTX_INPROC_SERVER,
-                                                 kSessionIid, session.put()));
+                                                 kSessionIid, session.PutVoid()));
     if (call == "Create") {
         EXPECT_FALSE(session);
         EXPECT_EQ((std::vector<std::string>{"create", "fail Create 0x80040111"}), Journal());
         return;
     }
     ASSERT_TRUE(session);
-    EXPECT_EQ(expect("Logon"), NamedLogon(session.get(), "LONMX01\njdoe"));
+    EXPECT_EQ(expect("Logon"), NamedLogon(session.Get(), "LONMX01\njdoe"));
 
     Variant user;
     EXPECT_EQ(expect("CurrentUser"),
-              Invoke(session.get(), kCurrentUser, DISPATCH_PROPERTYGET, {}, {}, user.get()));
+              RawInvoke(session.Get(), kCurrentUser, DISPATCH_PROPERTYGET, {}, {}, user.Put()));
     if (call != "CurrentUser") {
-        ASSERT_EQ(VT_DISPATCH, user->vt);
+        ASSERT_EQ(VT_DISPATCH, user.Get().vt);
         std::string address;
         EXPECT_EQ(expect("Address"),
-                  GetText(user->pdispVal, IdOfName(user->pdispVal, L"Address"), address));
+                  GetText(user.Get().pdispVal, IdOfName(user.Get().pdispVal, L"Address"), address));
         if (call != "Address") {
             // A failed logon leaves the session without a mailbox.
             EXPECT_EQ(call == "Logon" ? "Unknown" : "/o=Sandbox/ou=LONMX01/cn=Recipients/cn=jdoe",
@@ -500,8 +450,8 @@ TEST_P(CdoStandinFailure, InjectedFailureHitsOnlyThatCall) {
         }
     }
     std::string name;
-    EXPECT_EQ(expect("Name"), GetText(session.get(), kName, name));
-    EXPECT_EQ(expect("Logoff"), Invoke(session.get(), kLogoff, DISPATCH_METHOD));
+    EXPECT_EQ(expect("Name"), GetText(session.Get(), kName, name));
+    EXPECT_EQ(expect("Logoff"), RawInvoke(session.Get(), kLogoff, DISPATCH_METHOD));
 
     const auto lines = Journal();
     const auto failures = std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
@@ -517,10 +467,10 @@ INSTANTIATE_TEST_SUITE_P(EachCall, CdoStandinFailure,
 
 TEST_F(CdoStandin, FailCodeDefaultsToEFail) {
     Configure("Fail=name");
-    ComRef<IDispatch> session = Create();
+    ComPtr<IDispatch> session = Create();
     ASSERT_TRUE(session);
     std::string name;
-    EXPECT_EQ(E_FAIL, GetText(session.get(), kName, name));
+    EXPECT_EQ(E_FAIL, GetText(session.Get(), kName, name));
     EXPECT_TRUE(Journaled("fail Name 0x80004005"));
 }
 
@@ -552,28 +502,28 @@ TEST_F(CdoStandin, DllServesItsClassAndCountsLiveObjects) {
         ASSERT_TRUE(getClassObject != nullptr && canUnloadNow != nullptr);
 
         EXPECT_EQ(S_OK, canUnloadNow());
-        ComRef<IClassFactory> factory;
+        ComPtr<IClassFactory> factory;
         EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE,
-                  getClassObject(kSessionIid, IID_IClassFactory, factory.put()));
-        ASSERT_EQ(S_OK, getClassObject(kSessionClsid, IID_IClassFactory, factory.put()));
+                  getClassObject(kSessionIid, IID_IClassFactory, factory.PutVoid()));
+        ASSERT_EQ(S_OK, getClassObject(kSessionClsid, IID_IClassFactory, factory.PutVoid()));
         EXPECT_EQ(S_FALSE, canUnloadNow());
 
-        ComRef<IDispatch> session;
+        ComPtr<IDispatch> session;
         EXPECT_EQ(CLASS_E_NOAGGREGATION,
-                  factory->CreateInstance(factory.get(), IID_IUnknown, session.put()));
-        ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IDispatch, session.put()));
+                  factory->CreateInstance(factory.Get(), IID_IUnknown, session.PutVoid()));
+        ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IDispatch, session.PutVoid()));
         EXPECT_EQ(S_OK, factory->LockServer(TRUE));
-        factory.reset();
+        factory.Reset();
         EXPECT_EQ(S_FALSE, canUnloadNow());
 
         std::string name;
-        EXPECT_EQ(S_OK, GetText(session.get(), kName, name));
+        EXPECT_EQ(S_OK, GetText(session.Get(), kName, name));
         EXPECT_EQ("Beside The DLL", name);
-        session.reset();
+        session.Reset();
         EXPECT_EQ(S_FALSE, canUnloadNow()) << "the server is still locked";
-        ASSERT_EQ(S_OK, getClassObject(kSessionClsid, IID_IClassFactory, factory.put()));
+        ASSERT_EQ(S_OK, getClassObject(kSessionClsid, IID_IClassFactory, factory.PutVoid()));
         EXPECT_EQ(S_OK, factory->LockServer(FALSE));
-        factory.reset();
+        factory.Reset();
         EXPECT_EQ(S_OK, canUnloadNow());
     }
     const auto lines = sandbox_journal::Texts(sandbox_journal::Read(beside));

@@ -5,6 +5,7 @@
 #include "platform/win32_raii.h"
 #include "support/recorded_links.h"
 #include "support/test_support.h"
+#include "support/window_helpers.h"
 
 #include <gtest/gtest.h>
 
@@ -16,22 +17,9 @@ namespace {
 
 using test_support::RecordedLinks;
 
-BOOL CALLBACK CountDialog(HWND window, LPARAM data) {
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    if (process == GetCurrentProcessId() && std::string(name) == "#32770") {
-        ++*reinterpret_cast<int*>(data);
-    }
-    return TRUE;
-}
-
 // Top-level windows of this process that look like a message box or a dialog.
 int DialogsOfThisProcess() {
-    int dialogs = 0;
-    EnumWindows(CountDialog, reinterpret_cast<LPARAM>(&dialogs));
-    return dialogs;
+    return static_cast<int>(test_support::ProcessWindows(GetCurrentProcessId(), "#32770").size());
 }
 
 class ShellOpenTest : public ::testing::Test {

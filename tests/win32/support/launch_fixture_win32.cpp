@@ -1,8 +1,14 @@
 #include "support/launch_fixture.h"
 
-#include <cstring>
+#include "support/window_helpers.h"
 
 namespace launch_fixture {
+
+using test_support::Children;
+using test_support::ClassOf;
+using test_support::ProcessWindows;
+using test_support::Text;
+using test_support::VisibleThreadWindow;
 
 namespace {
 
@@ -11,61 +17,10 @@ constexpr const char* kClassesOutlookKey = "Software\\Classes\\outlook\\shell\\o
 std::vector<ShownMessage> shownMessages;
 UINT_PTR answerTimer = 0;
 
-std::string Text(HWND window) {
-    char buffer[1024] = {};
-    GetWindowTextA(window, buffer, sizeof buffer);
-    return buffer;
-}
-
-BOOL CALLBACK CollectBox(HWND window, LPARAM found) {
-    char className[16] = {};
-    GetClassNameA(window, className, sizeof className);
-    if (std::strcmp(className, "#32770") == 0 && IsWindowVisible(window)) {
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-struct ProcessSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK CollectProcessBox(HWND window, LPARAM search) {
-    auto* wanted = reinterpret_cast<ProcessSearch*>(search);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == wanted->processId) {
-        return CollectBox(window, reinterpret_cast<LPARAM>(&wanted->found));
-    }
-    return TRUE;
-}
-
 void CALLBACK AnswerBoxes(HWND, UINT, UINT_PTR, DWORD) {
-    HWND box = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), CollectBox, reinterpret_cast<LPARAM>(&box));
-    if (box != nullptr) {
+    if (HWND box = VisibleThreadWindow("#32770")) {
         shownMessages.push_back(AnswerMessageBox(box));
     }
-}
-
-BOOL CALLBACK NoteChild(HWND child, LPARAM message) {
-    auto* shown = reinterpret_cast<ShownMessage*>(message);
-    char className[16] = {};
-    GetClassNameA(child, className, sizeof className);
-    if (std::strcmp(className, "Static") == 0) {
-        if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
-            // The warning icon is the system's exclamation icon.
-            const HICON shownIcon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
-            shown->warningIcon =
-                shownIcon != nullptr &&
-                shownIcon == LoadIconA(nullptr, MAKEINTRESOURCEA(32515)); // IDI_EXCLAMATION
-        } else if (!Text(child).empty()) {
-            shown->text = Text(child);
-        }
-    }
-    return TRUE;
 }
 
 } // namespace
@@ -73,13 +28,24 @@ BOOL CALLBACK NoteChild(HWND child, LPARAM message) {
 ShownMessage AnswerMessageBox(HWND box) {
     ShownMessage shown;
     shown.title = Text(box);
-    EnumChildWindows(box, NoteChild, reinterpret_cast<LPARAM>(&shown));
+    for (HWND child : Children(box)) {
+        if (ClassOf(child) != "Static") {
+            continue;
+        }
+        if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+            // The warning icon is the system's exclamation icon.
+            const HICON shownIcon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+            shown.warningIcon =
+                shownIcon != nullptr &&
+                shownIcon == LoadIconA(nullptr, MAKEINTRESOURCEA(32515)); // IDI_EXCLAMATION
+        } else if (!Text(child).empty()) {
+            shown.text = Text(child);
+        }
+    }
     int buttons = 0;
     for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
          child = GetWindow(child, GW_HWNDNEXT)) {
-        char className[16] = {};
-        GetClassNameA(child, className, sizeof className);
-        if (std::strcmp(className, "Button") == 0 && IsWindowVisible(child)) {
+        if (ClassOf(child) == "Button" && IsWindowVisible(child)) {
             ++buttons;
         }
     }
@@ -90,9 +56,8 @@ ShownMessage AnswerMessageBox(HWND box) {
 }
 
 HWND FindMessageBox(DWORD processId) {
-    ProcessSearch search{processId, nullptr};
-    EnumWindows(CollectProcessBox, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    const std::vector<HWND> boxes = ProcessWindows(processId, "#32770", true);
+    return boxes.empty() ? nullptr : boxes.front();
 }
 
 MessageBoxAnswerer::MessageBoxAnswerer() {

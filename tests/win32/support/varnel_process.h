@@ -5,6 +5,7 @@
 
 #include "platform/win32_raii.h"
 #include "support/test_support.h"
+#include "support/window_helpers.h"
 
 #include <windows.h>
 
@@ -12,11 +13,13 @@
 
 namespace varnel_process {
 
-// The top-level window of class `className` that belongs to `processId`, or nullptr.
-HWND WindowOf(DWORD processId, const char* className);
+// The top-level window of class `className` that belongs to `processId` (a visible one if
+// asked: a process may keep hidden ones of the same class, such as menus not open now), or
+// nullptr.
+HWND WindowOf(DWORD processId, const char* className, bool visibleOnly = false);
 
 // Another process's window text (WM_GETTEXT is carried across processes).
-std::string TextOf(HWND window);
+using test_support::TextOf;
 
 // The control that has the keyboard focus in the thread that owns `window`.
 HWND FocusOf(HWND window);

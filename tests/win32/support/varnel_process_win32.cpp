@@ -1,43 +1,13 @@
 #include "support/varnel_process.h"
 
+#include "support/window_helpers.h"
 #include "ui/frm_varnel.h"
 
 namespace varnel_process {
 
-namespace {
-
-struct Search {
-    DWORD process;
-    const char* className;
-    HWND found;
-};
-
-BOOL CALLBACK FindOfProcess(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<Search*>(data);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    if (process == search->process && std::string(name) == search->className) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-} // namespace
-
-HWND WindowOf(DWORD processId, const char* className) {
-    Search search{processId, className, nullptr};
-    EnumWindows(FindOfProcess, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-std::string TextOf(HWND window) {
-    char buffer[512] = {};
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer),
-                        SMTO_ABORTIFHUNG, 5000, nullptr);
-    return buffer;
+HWND WindowOf(DWORD processId, const char* className, bool visibleOnly) {
+    const std::vector<HWND> found = test_support::ProcessWindows(processId, className, visibleOnly);
+    return found.empty() ? nullptr : found.front();
 }
 
 HWND FocusOf(HWND window) {
