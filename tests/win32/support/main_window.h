@@ -3,7 +3,7 @@
 // The main window of this process, opened on a catalogue the test gives and closed after the
 // test with any About box it left open, whatever the test did to it.
 
-#include "launcher/location_entry.h"
+#include "platform/location_entry.h"
 
 #include <windows.h>
 
