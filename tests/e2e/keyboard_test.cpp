@@ -82,8 +82,13 @@ std::string RunXdotool(const std::vector<std::string>& commands) {
                         &startup, &started)) {
         return "cannot start " + command;
     }
-    CloseHandle(started.hThread);
-    CloseHandle(started.hProcess);
+    // A Unix program runs without a Windows process: Wine returns no process handle and leaves
+    // the thread handle as it found it on its own stack, a number that may be one of ours (this
+    // thread's desktop, say). Only handles of a started Windows process are closed.
+    if (started.hProcess != nullptr) {
+        CloseHandle(started.hThread);
+        CloseHandle(started.hProcess);
+    }
     std::string result;
     PumpUntil(
         [&] {
@@ -289,7 +294,7 @@ TEST_F(RealKeyboard, F1OpensTheAboutBoxAndEscClosesIt) {
 
 TEST_F(RealKeyboard, AltOLaunchesAndReportsARunningOutlook) {
     const OutlookWindow outlook;
-    ASSERT_NE(outlook.get(), nullptr);
+    ASSERT_NE(outlook.get(), nullptr) << outlook.Failure();
     PressOnMain(kAltO);
     HWND box = nullptr;
     ASSERT_TRUE(PumpUntil(

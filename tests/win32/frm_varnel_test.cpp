@@ -319,7 +319,7 @@ TEST_F(MainWindow, LabelMnemonicsMoveToTheirControls) {
 
 TEST_F(MainWindow, AltOPressesLaunchWhichFindsOutlookRunning) {
     const OutlookWindow outlook;
-    ASSERT_NE(outlook.get(), nullptr);
+    ASSERT_NE(outlook.get(), nullptr) << outlook.Failure();
     OpenMain(kThree);
     SetFocus(Item(IDC_TXT_EMAIL_ALIAS));
     std::string caption;

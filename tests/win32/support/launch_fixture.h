@@ -84,17 +84,25 @@ class OutlookWindow {
         windowClass.lpfnWndProc = DefWindowProcA;
         windowClass.hInstance = GetModuleHandleA(nullptr);
         windowClass.lpszClassName = kOutlookWindowClass;
-        RegisterClassA(&windowClass);
+        registered_ = RegisterClassA(&windowClass) != 0;
         window_ = CreateWindowExA(0, kOutlookWindowClass, "Outlook", WS_OVERLAPPED, 0, 0, 10, 10,
                                   nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        error_ = window_ == nullptr ? GetLastError() : 0;
     }
     ~OutlookWindow() { DestroyWindow(window_); }
     OutlookWindow(const OutlookWindow&) = delete;
     OutlookWindow& operator=(const OutlookWindow&) = delete;
     HWND get() const { return window_; }
+    // Why the window is missing, for a failing test's message.
+    std::string Failure() const {
+        return "class registered now: " + std::string(registered_ ? "yes" : "no") +
+               ", CreateWindowExA error " + std::to_string(error_);
+    }
 
   private:
     HWND window_ = nullptr;
+    bool registered_ = false;
+    DWORD error_ = 0;
 };
 
 // The stand-in Outlook's registered command, as sandbox/prefix writes it.
