@@ -3,8 +3,9 @@
 // through CryptAcquireContext before WinMain, which loads a cryptographic provider and its DLLs
 // into every start: 15 to 25 ms of varnel.exe's under 64-bit Wine. This one seeds it as Visual
 // C++'s runtime does where Windows gives it no seed: from the clock, the performance counter, the
-// process and thread identifiers and an address that ASLR moves. Linked into the program itself,
-// it takes the place of libssp, which the link then leaves out. (Visual C++ has its own: /GS.)
+// process and thread identifiers and an address that ASLR moves. Every program we build for
+// Windows links it (varnel_hardening in CMakeLists.txt), the tests as varnel.exe, in place of
+// libssp. (Visual C++ has its own: /GS.)
 #ifdef __GNUC__
 #include <windows.h>
 

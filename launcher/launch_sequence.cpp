@@ -21,17 +21,14 @@ void ReportCaught(const char* what) noexcept {
 }
 
 // Runs one step of the launch. An error inside it ends that step only; the launch goes on.
-// Returns false when the step failed with an error.
-template <typename Step> bool RunStep(Step&& step) noexcept {
+template <typename Step> void RunStep(Step&& step) noexcept {
     try {
         std::forward<Step>(step)();
-        return true;
     } catch (const std::exception& error) {
         ReportCaught(error.what());
     } catch (...) {
         ReportCaught("an exception of unknown type");
     }
-    return false;
 }
 
 // A window whose state cannot be read is treated as gone: it is not touched again.
