@@ -121,13 +121,20 @@ template <typename State> State* FormState(HWND window) {
 // and DM_GETDEFID is answered with IDOK, the default button of every window of ours. `Handle`
 // sees every other message between WM_NCCREATE and WM_NCDESTROY with the state (never null)
 // and returns true when it has answered it in `result`; the rest goes to DefWindowProc.
+//
+// No exception leaves a window procedure: between a handler and the message loop lie the
+// system's own frames, which no C++ exception may cross. A handler that throws (memory running
+// out while a window loads, say) ends the program here and at once, through the terminate
+// handler; the launch catches its own steps' errors long before this point.
 template <typename State, bool (*Handle)(State&, UINT, WPARAM, LPARAM, LRESULT&)>
-LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     if (message == WM_NCCREATE) {
         auto* holder = static_cast<std::unique_ptr<State>*>(
             reinterpret_cast<const CREATESTRUCTA*>(lParam)->lpCreateParams);
         State* taken = holder->release();
         taken->hwnd = window;
+        // From its first message on, the window knows the dpi of the screen it is made on.
+        taken->dpi = DpiForWindow(window);
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(taken));
     }
     State* state = FormState<State>(window);
@@ -180,7 +187,6 @@ State* CreateForm(std::unique_ptr<State> state, DWORD exStyle, const char* class
         return nullptr;
     }
     State* form = FormState<State>(window);
-    form->dpi = DpiForWindow(window);
     SizeToDesign(*form, clientWidthTwips, clientHeightTwips);
     return form;
 }

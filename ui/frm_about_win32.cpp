@@ -300,9 +300,12 @@ void ShowFrmAboutModal(HWND frmVarnel) {
     while (IsWindow(about)) {
         const BOOL got = GetMessageA(&message, nullptr, 0, 0);
         if (got == 0) {
-            // The program is asked to end: close the box and leave the request to the loop
-            // that runs the program.
-            Unload(*StateOf(about));
+            // The program is asked to end: close the box, unless it went already with the main
+            // window (closed by another program, say), and leave the request to the loop that
+            // runs the program.
+            if (IsWindow(about)) {
+                Unload(*StateOf(about));
+            }
             PostQuitMessage(static_cast<int>(message.wParam));
             break;
         }

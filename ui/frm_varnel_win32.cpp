@@ -37,6 +37,8 @@ struct FrmVarnel : FormBase {
 
 // Posted to the window when it is created; handled once the program's message loop runs.
 constexpr UINT kCreateToolTips = WM_APP + 1;
+// Posted when one of its controls has taken the focus.
+constexpr UINT kFollowFocus = WM_APP + 2;
 
 FrmVarnel* StateOf(HWND window) {
     return FormState<FrmVarnel>(window);
@@ -356,9 +358,45 @@ std::array<FormControlEntry, kControlCount> Controls(FrmVarnel& form) {
     }};
 }
 
+// ---- the default button ---------------------------------------------------------------------
+
+// As a dialog does on every focus change, however the focus moved (Tab, a mnemonic, a click, the
+// window coming back): a push button that has the focus is the default button, the one Enter
+// presses; on any other control the launch button is the default again.
+void FollowFocus(FrmVarnel& form) {
+    HWND focused = GetFocus();
+    HWND defaultButton = focused == form.cmdCancel.hwnd ? focused : form.cmdLogon.hwnd;
+    for (const Control* button : {&form.cmdLogon, &form.cmdCancel}) {
+        const LONG style = button->hwnd == defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+        if ((GetWindowLongA(button->hwnd, GWL_STYLE) & BS_TYPEMASK) != style) {
+            SendMessageA(button->hwnd, BM_SETSTYLE, static_cast<WPARAM>(style), TRUE);
+        }
+    }
+}
+
+// A control took the focus. The buttons are set once the message that moved the focus has been
+// handled: the system's keyboard handling may still change their styles after the move (Wine's
+// Tab takes the default from every button of a window that is not of the dialog class).
+LRESULT CALLBACK TellFocus(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                           UINT_PTR subclass, DWORD_PTR) noexcept {
+    if (message == WM_SETFOCUS) {
+        PostMessageA(GetParent(control), kFollowFocus, 0, 0);
+    } else if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(control, TellFocus, subclass);
+    }
+    return DefSubclassProc(control, message, wParam, lParam);
+}
+
 void CreateControls(FrmVarnel& form) {
     form.fonts = MakeFonts(form.dpi);
     CreateFormControls(form, Controls(form));
+    for (Control* focusable :
+         {&form.txtEmailAlias, &form.cboMarket, &form.txtServer, &form.cmdLogon, &form.cmdCancel}) {
+        SetWindowSubclass(focusable->hwnd, TellFocus, 0, 0);
+    }
+    for (const Control& option : form.OptAdvanced) {
+        SetWindowSubclass(option.hwnd, TellFocus, 0, 0);
+    }
     // The frames are drawn below the controls inside them.
     for (const Control* frame : {&form.fraProfile, &form.fraAdvOptions}) {
         SetWindowPos(frame->hwnd, HWND_BOTTOM, 0, 0, 0, 0,
@@ -462,8 +500,18 @@ bool FrmVarnel_Message(FrmVarnel& form, UINT message, WPARAM wParam, LPARAM lPar
     case kCreateToolTips:
         CreateToolTips(form);
         return true;
+    case kFollowFocus:
+        FollowFocus(form);
+        return true;
     case WM_CLOSE:
         Form_QueryUnload(form);
+        return true;
+    case WM_ENDSESSION:
+        // Windows is logging off or shutting down (the window never refuses to let it: the
+        // usual answer to WM_QUERYENDSESSION): it closes as for any other close request.
+        if (wParam != FALSE) {
+            Form_QueryUnload(form);
+        }
         return true;
     case WM_DESTROY:
         PostQuitMessage(0);

@@ -63,4 +63,28 @@ TEST(AboutBoxEndToEnd, F1OpensItOverTheLockedMainWindowAndEscClosesIt) {
     EXPECT_EQ(varnel.ExitCode(), 0u);
 }
 
+TEST(AboutBoxEndToEnd, AClosingOrAnEndingSessionWhileItIsOpenEndsTheProgram) {
+    // Another program closes the main window, or Windows ends the session, while the box is open.
+    for (const bool endSession : {false, true}) {
+        SCOPED_TRACE(endSession ? "the session ends" : "WM_CLOSE");
+        varnel_process::Varnel varnel("");
+        HWND main = varnel.MainWindow();
+        ASSERT_NE(main, nullptr);
+        Press(FocusOf(main), VK_F1);
+        ASSERT_NE(WaitForAboutBox(varnel.Id()), nullptr);
+        DWORD_PTR answer = 0;
+        if (endSession) {
+            SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
+                                2000, &answer);
+            EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE)) << "the program lets Windows go on";
+            SendMessageTimeoutA(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
+                                2000, &answer);
+        } else {
+            SendMessageTimeoutA(main, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer);
+        }
+        ASSERT_TRUE(varnel.WaitForExit(2000)) << "no process is left without a window";
+        EXPECT_EQ(varnel.ExitCode(), 0u);
+    }
+}
+
 } // namespace

@@ -468,6 +468,51 @@ TEST_F(MainWindow, TheKeyboardFocusIsDrawnOnTheButtonItReaches) {
     EXPECT_LT(changed, client.right * client.bottom / 4) << "more than a focus rectangle changed";
 }
 
+bool IsDefaultButton(HWND button) {
+    return (GetWindowLongA(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+}
+
+TEST_F(MainWindow, TheFocusedButtonIsTheDefaultAndLaunchIsItEverywhereElse) {
+    const OutlookWindow outlook; // a launch says that Outlook runs, and nothing more
+    ASSERT_NE(outlook.get(), nullptr) << outlook.Failure();
+    OpenMain(kThree);
+    std::vector<std::string> shown;
+    const auto answer = [&](HWND box) {
+        shown.push_back(MessageOf(box));
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        return true;
+    };
+    ModalDriver inside([] { return VisibleThreadWindow("#32770"); }, {answer, answer},
+                       [] { EndDialog(VisibleThreadWindow("#32770"), IDOK); });
+    HWND logon = Item(IDC_CMD_LOGON);
+    HWND exit = Item(IDC_CMD_CANCEL);
+    SetFocus(Item(IDC_TXT_EMAIL_ALIAS));
+    for (int tab = 0; tab < 3; ++tab) {
+        Press(VK_TAB); // the list, Launch Outlook, Exit
+    }
+    ASSERT_EQ(GetFocus(), exit);
+    EXPECT_TRUE(IsDefaultButton(exit));
+    EXPECT_FALSE(IsDefaultButton(logon));
+
+    Press(VK_TAB); // on to the alias box
+    ASSERT_EQ(GetFocus(), Item(IDC_TXT_EMAIL_ALIAS));
+    EXPECT_TRUE(IsDefaultButton(logon));
+    EXPECT_FALSE(IsDefaultButton(exit));
+    Press(VK_RETURN);
+    EXPECT_TRUE(test_support::PumpUntil([&] { return !shown.empty(); }, 5000))
+        << "Enter on the alias box launches";
+
+    for (int tab = 0; tab < 3; ++tab) {
+        Press(VK_TAB); // round again to Exit
+    }
+    ASSERT_EQ(GetFocus(), exit);
+    Press(VK_RETURN);
+    PumpFor(100);
+    EXPECT_TRUE(QuitRequested()) << "Enter on Exit ends the program";
+    EXPECT_EQ(shown, std::vector<std::string>{"Microsoft Outlook is currently running."})
+        << "and launches nothing";
+}
+
 TEST_F(MainWindow, EscEndsTheProgramWithoutClosingTheWindow) {
     OpenMain(kThree);
     SetFocus(Item(IDC_TXT_EMAIL_ALIAS));
