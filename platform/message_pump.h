@@ -20,9 +20,10 @@ bool PumpPendingMessages();
 // True once a WM_QUIT has been taken from the queue by PumpPendingMessages.
 bool QuitRequested();
 
-// Handles only the paint messages already queued, so a busy window still redraws; input stays
-// queued for later.
-void PumpPaintMessages();
+// Handles what a busy program still answers while it takes no input: the messages that other
+// threads and programs send to this thread, the paint messages already queued, and a close that
+// another program posted. Input stays queued for later (a close the user asks for among it).
+void PumpAllButInput();
 
 // Forgets a quit request taken by PumpPendingMessages and any WM_QUIT still queued, for a
 // host that goes on after its window has closed (the tests).

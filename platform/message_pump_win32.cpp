@@ -1,5 +1,7 @@
 #include "platform/message_pump.h"
 
+#include <initializer_list>
+
 namespace {
 
 // A WM_QUIT that a nested pump took from the queue, kept for the main loop. Waits that see it
@@ -56,10 +58,18 @@ bool QuitRequested() {
     return pendingQuit.requested;
 }
 
-void PumpPaintMessages() {
+void PumpAllButInput() {
     MSG message;
-    while (PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) {
-        DispatchMessageA(&message);
+    // Every look at the queue first delivers the messages sent to this thread. A WM_QUIT comes
+    // whatever the filter says: it is kept, as PumpPendingMessages keeps it.
+    for (const UINT kind : {WM_PAINT, WM_CLOSE}) {
+        while (!pendingQuit.requested && PeekMessageA(&message, nullptr, kind, kind, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                pendingQuit = {true, static_cast<int>(message.wParam)};
+            } else {
+                DispatchMessageA(&message);
+            }
+        }
     }
 }
 

@@ -6,24 +6,33 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace {
 
 #ifndef _WIN64
 static_assert(sizeof(STARTUPINFOA) == 68);
 #endif
 
-// Blocks for the whole pause. Only paint messages are handled, so the window stays drawn;
-// input stays queued until the polling handles it. Paints already due are handled first: the
-// wait wakes only for paints that arrive after the queue was last looked at.
-void PauseKeepingWindowPainted(unsigned long milliseconds) {
+// The longest the pause leaves the queue unlooked at: Windows takes a window whose thread has
+// not looked at its queue for 5 s for a hung one, and other programs' broadcasts wait on it.
+constexpr DWORD kLookAtQueueMs = 1000;
+
+// Blocks for the whole pause, taking no input: the user's clicks and keys stay queued until the
+// polling handles them. The window is repainted meanwhile and answers other programs (a close
+// that one of them sends ends it, as during the polling): the queue is looked at whenever a
+// paint or a sent message arrives, and at least every kLookAtQueueMs. Paints already due are
+// handled first: the wait wakes only for what arrives after the queue was last looked at.
+void PauseTakingNoInput(unsigned long milliseconds) {
     const ULONGLONG deadline = GetTickCount64() + milliseconds;
     for (;;) {
-        PumpPaintMessages();
+        PumpAllButInput();
         const ULONGLONG now = GetTickCount64();
         if (now >= deadline) {
             return;
         }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now), QS_PAINT);
+        const auto wait = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, kLookAtQueueMs));
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_PAINT | QS_SENDMESSAGE);
     }
 }
 
@@ -43,7 +52,7 @@ bool RunAndWait(const std::string& commandLine, const std::function<bool()>& out
     const UniqueHandle process(created.hProcess);
     const UniqueHandle thread(created.hThread);
 
-    PauseKeepingWindowPainted(pauseMilliseconds);
+    PauseTakingNoInput(pauseMilliseconds);
     WaitForProcessOrOutlook(process.get(), outlookIsUp);
     return true;
 }

@@ -14,6 +14,7 @@ namespace {
 using launch_fixture::CdoSettings;
 using launch_fixture::OutlookRegistration;
 using test_support::PumpUntil;
+using varnel_process::TextOf;
 using varnel_process::Varnel;
 
 const std::string kIni = "[Locations]\r\nLondon=LONMX01\r\nParis=PARMX02\r\n";
@@ -106,6 +107,35 @@ TEST_F(LaunchEndToEnd, OutlookNotRegisteredOrNotStartableShowsItsMessage) {
     }
 }
 
+TEST_F(LaunchEndToEnd, ThePauseAnswersOtherProgramsAndLeavesTheUsersKeysForAfterIt) {
+    CdoSettings cdo;
+    outlook_standin::Session outlook("window", 1000);
+    Varnel varnel(kIni);
+    HWND main = varnel.MainWindow();
+    ASSERT_NE(main, nullptr);
+    HWND alias = GetDlgItem(main, IDC_TXT_EMAIL_ALIAS);
+    const ULONGLONG pressed = GetTickCount64();
+    ClickLaunch(main);
+    ASSERT_TRUE(outlook.WaitForEvent("start", 10000));
+    varnel_process::Press(alias, 'X');
+    // As Windows asks whether a window hangs: a message that waits for its answer.
+    for (const ULONGLONG at : {5000u, 15000u, 25000u}) {
+        PumpUntil([&] { return GetTickCount64() - pressed >= at; }, 30000);
+        const ULONGLONG asked = GetTickCount64();
+        DWORD_PTR unused = 0;
+        EXPECT_NE(SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 1500, &unused), 0)
+            << "unanswered " << at << " ms into the pause";
+        EXPECT_LT(GetTickCount64() - asked, 1500u);
+        EXPECT_EQ(TextOf(alias), "jdoe") << "the key waits for the end of the pause";
+    }
+    ASSERT_TRUE(PumpUntil([&] { return cdo.Has("release"); }, 20000));
+    EXPECT_GE(GetTickCount64() - pressed, 30000u) << "the pause lasts its 30 s";
+    EXPECT_TRUE(PumpUntil([&] { return TextOf(alias) != "jdoe"; }, 5000))
+        << "the key acts once the pause is over";
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(varnel.WaitForExit(15000));
+}
+
 TEST_F(LaunchEndToEnd, ClosingTheWindowDuringTheWaitLogsOffAndEnds) {
     CdoSettings cdo;
     outlook_standin::Session outlook("window", 2000);
@@ -114,10 +144,10 @@ TEST_F(LaunchEndToEnd, ClosingTheWindowDuringTheWaitLogsOffAndEnds) {
     ASSERT_NE(main, nullptr);
     ClickLaunch(main);
     ASSERT_TRUE(outlook.WaitForEvent("start", 10000));
-    // Input waits in the queue during the pause; the close is handled when polling begins.
+    // Another program's close is answered during the pause; the launch goes on without the window.
     PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(main); }, 3000));
     ASSERT_TRUE(varnel.WaitForExit(45000)) << "the program ends after the launch";
-    EXPECT_FALSE(IsWindow(main));
     EXPECT_TRUE(outlook.WaitForEvent("window", 0)) << "it waited for Outlook's window";
     EXPECT_TRUE(cdo.Has("Logoff"));
     EXPECT_EQ(cdo.Calls().back(), "release");

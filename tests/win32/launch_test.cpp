@@ -227,7 +227,7 @@ TEST_F(Launch, ClosingTheWindowDuringTheWaitStillLogsOffAndEndsTheProgram) {
     outlook_standin::Session outlook("window", 800);
     MessageBoxAnswerer answerer;
     // The user closes the window while the launch waits for Outlook's window.
-    PostMessageA(form, WM_CLOSE, 0, 0);
+    PostMessageA(form, WM_SYSCOMMAND, SC_CLOSE, 0);
     cmdLogon_Click(form, kShortPause);
     EXPECT_FALSE(IsWindow(form));
     EXPECT_TRUE(QuitRequested()) << "the program ends once the launch is over";
