@@ -1,5 +1,6 @@
 // The real varnel.exe: F1 in the main window opens the About box from the program's own
 // message loop, the main window is locked while it is open, and Esc gives it back.
+#include "platform/win32_raii.h"
 #include "support/test_support.h"
 #include "support/varnel_process.h"
 #include "ui/frm_about.h"
@@ -43,7 +44,7 @@ TEST(AboutBoxEndToEnd, F1OpensItOverTheLockedMainWindowAndEscClosesIt) {
     EXPECT_FALSE(IsWindowEnabled(main));
     EXPECT_EQ(TextOf(about), "");
     EXPECT_EQ(TextOf(GetDlgItem(about, IDC_LBL_TITLE)), "Varnel");
-    EXPECT_EQ(TextOf(GetDlgItem(about, IDC_LBL_VERSION)), "Version 1.0.8");
+    EXPECT_EQ(TextOf(GetDlgItem(about, IDC_LBL_VERSION)), test_support::ShownVersion());
 
     Press(FocusOf(about), VK_ESCAPE);
     EXPECT_TRUE(PumpUntil([&] { return !IsWindow(about); }, 10000));
@@ -85,6 +86,33 @@ TEST(AboutBoxEndToEnd, AClosingOrAnEndingSessionWhileItIsOpenEndsTheProgram) {
         ASSERT_TRUE(varnel.WaitForExit(2000)) << "no process is left without a window";
         EXPECT_EQ(varnel.ExitCode(), 0u);
     }
+}
+
+// varnel.exe names its version twice: in its manifest, for Windows, and in its version resource,
+// which the About box and the file's properties show. Both come from CMakeLists.txt.
+TEST(ProgramVersion, TheManifestAndTheVersionResourceAgree) {
+    const UniqueLibrary exe(LoadLibraryExA(test_support::BuildPath("bin\\varnel.exe").c_str(),
+                                           nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_NE(exe, nullptr);
+    HRSRC found =
+        FindResourceA(exe.get(), MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)); // RT_MANIFEST
+    ASSERT_NE(found, nullptr);
+    const std::string manifest(
+        static_cast<const char*>(LockResource(LoadResource(exe.get(), found))),
+        SizeofResource(exe.get(), found));
+    const std::string key = "name=\"Varnel\" version=\"";
+    const std::size_t at = manifest.find(key);
+    ASSERT_NE(at, std::string::npos) << manifest;
+    const std::string named =
+        manifest.substr(at + key.size(), manifest.find('"', at + key.size()) - at - key.size());
+
+    const VersionResource resource = ReadVersionResource(exe.get());
+    ASSERT_TRUE(resource.found);
+    const std::string numbered = std::to_string(HIWORD(resource.fileVersionMS)) + "." +
+                                 std::to_string(LOWORD(resource.fileVersionMS)) + "." +
+                                 std::to_string(HIWORD(resource.fileVersionLS)) + "." +
+                                 std::to_string(LOWORD(resource.fileVersionLS));
+    EXPECT_EQ(named, numbered);
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include "ui/frm_about_layout.h"
 #include "ui/frm_varnel.h"
 #include "ui/frm_varnel_events.h"
+#include "version.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -188,7 +189,7 @@ TEST_F(AboutBox, ShowsTheProgramsIdentityUnderAnEmptyTitle) {
     EXPECT_EQ(GetWindowTextLengthA(box), 0);
     EXPECT_EQ(Text(GetDlgItem(box, IDC_LBL_TITLE)), "Varnel");
     EXPECT_EQ(Text(GetDlgItem(box, IDC_LBL_TITLE)), Text(main)) << "the main window's caption";
-    EXPECT_EQ(Text(GetDlgItem(box, IDC_LBL_VERSION)), "Version 1.0.8");
+    EXPECT_EQ(Text(GetDlgItem(box, IDC_LBL_VERSION)), test_support::ShownVersion());
     EXPECT_EQ(Text(GetDlgItem(box, IDC_LBL_DESCRIPTION)), kDescription);
     EXPECT_EQ(Text(GetDlgItem(box, IDC_LBL_DISCLAIMER)), VARNEL_COPYRIGHT);
     EXPECT_EQ(Text(GetDlgItem(box, IDC_LBL_CONTACT_EMAIL)), "varnel@example.com");
@@ -199,8 +200,8 @@ TEST_F(AboutBox, ShowsTheProgramsIdentityUnderAnEmptyTitle) {
 TEST_F(AboutBox, VersionDescriptionAndCopyrightAreThoseOfTheVersionResource) {
     const VersionResource own = ReadVersionResource(GetModuleHandleA(nullptr));
     ASSERT_TRUE(own.found);
-    EXPECT_EQ(own.fileVersionMS, 0x00010000u); // 1.0
-    EXPECT_EQ(own.fileVersionLS, 0x00000008u); // .0.8
+    EXPECT_EQ(own.fileVersionMS, 0x10000u * VARNEL_VERSION_MAJOR + VARNEL_VERSION_MINOR);
+    EXPECT_EQ(own.fileVersionLS, 0x10000u * VARNEL_VERSION_BUILD + VARNEL_VERSION_REVISION);
     EXPECT_EQ(own.comments, kDescription);
     EXPECT_FALSE(own.legalCopyright.empty());
 
@@ -642,7 +643,7 @@ TEST_P(AboutModal, BlocksTheMainWindowUntilClosedThenGivesItBackTheFocus) {
     EXPECT_TRUE(IsWindowEnabled(main));
     EXPECT_EQ(GetActiveWindow(), main);
     ASSERT_EQ(driver.shots.size(), 1u);
-    EXPECT_EQ(driver.shots[0].texts[3], "Version 1.0.8");
+    EXPECT_EQ(driver.shots[0].texts[3], test_support::ShownVersion());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -699,7 +700,7 @@ TEST_F(AboutBox, ASecondOpeningIsBuiltAfreshWithTheSameContent) {
         second = driver.shots[0];
     }
     EXPECT_EQ(second, first);
-    EXPECT_EQ(second.texts[3], "Version 1.0.8");
+    EXPECT_EQ(second.texts[3], test_support::ShownVersion());
     EXPECT_EQ(second.texts[5], "varnel@example.com");
     EXPECT_NE(second.icon, 0);
 }

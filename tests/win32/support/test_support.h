@@ -33,6 +33,10 @@ bool UnderWine();
 std::string BuildPath(const std::string& relative);
 std::string SourcePath(const std::string& relative);
 
+// What the About box shows for the program's version (CMakeLists.txt's): "Version " and its
+// major, minor and revision numbers.
+std::string ShownVersion();
+
 // Handles messages until `milliseconds` have passed, sleeping while none arrive.
 void PumpFor(DWORD milliseconds);
 

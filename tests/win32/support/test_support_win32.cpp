@@ -1,6 +1,7 @@
 #include "support/test_support.h"
 
 #include "platform/message_pump.h"
+#include "version.h"
 
 #include <cstdlib>
 #include <stdexcept>
@@ -98,6 +99,11 @@ bool FileExists(const std::string& path) {
 
 bool UnderWine() {
     return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+std::string ShownVersion() {
+    return "Version " + std::to_string(VARNEL_VERSION_MAJOR) + "." +
+           std::to_string(VARNEL_VERSION_MINOR) + "." + std::to_string(VARNEL_VERSION_REVISION);
 }
 
 std::string BuildPath(const std::string& relative) {
