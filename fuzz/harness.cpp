@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <map>
 #include <optional>
 
@@ -16,7 +17,7 @@ namespace fuzz {
 
 namespace {
 
-const char* const kIniFile = "C:\\Tools\\varnel.ini";
+const wchar_t* const kIniFile = L"C:\\Tools\\varnel.ini";
 // The longest server the catalogue keeps: its value buffer less the terminator.
 constexpr std::size_t kMaxServer = static_cast<std::size_t>(kSectionValueSize) - 1;
 
@@ -92,12 +93,12 @@ class CatalogueService {
         : store_(store), section_(store), run_(run) {}
 
     std::uint32_t operator()(const char* section, const char* key, const char* defaultText,
-                             char* buffer, std::uint32_t size, const char* file) {
+                             char* buffer, std::uint32_t size, const wchar_t* file) {
         if (section == nullptr || std::strcmp(section, kLocationsSection) != 0) {
             run_.serviceMisuse.push_back("section " + Show(section ? section : "(null)"));
         }
-        if (file == nullptr || std::strcmp(file, kIniFile) != 0) {
-            run_.serviceMisuse.push_back("file " + Show(file ? file : "(null)"));
+        if (file == nullptr || std::wcscmp(file, kIniFile) != 0) {
+            run_.serviceMisuse.push_back("a file other than varnel.ini");
         }
         if (defaultText == nullptr) {
             run_.serviceMisuse.push_back("null default text");
@@ -211,7 +212,7 @@ CatalogueRun RunCatalogue(const std::string& store) {
     CatalogueService fake(store, run);
     const ProfileStringService service = [&fake](const char* section, const char* key,
                                                  const char* defaultText, char* buffer,
-                                                 std::uint32_t size, const char* file) {
+                                                 std::uint32_t size, const wchar_t* file) {
         return fake(section, key, defaultText, buffer, size, file);
     };
 

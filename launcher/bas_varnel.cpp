@@ -1,26 +1,26 @@
 #include "launcher/bas_varnel.h"
 
 std::vector<LocationEntry> Locations(1);
-std::string IniPath;
+std::wstring IniPath;
 std::string EmailAlias;
 
-std::string FolderOfPath(const std::string& filePath) {
-    const std::size_t slash = filePath.find_last_of('\\');
-    if (slash == std::string::npos) {
+std::wstring FolderOfPath(const std::wstring& filePath) {
+    const std::size_t slash = filePath.find_last_of(L'\\');
+    if (slash == std::wstring::npos) {
         return {};
     }
-    std::string folder = filePath.substr(0, slash);
-    if (folder.size() == 2 && folder[1] == ':') {
-        folder += '\\';
+    std::wstring folder = filePath.substr(0, slash);
+    if (folder.size() == 2 && folder[1] == L':') {
+        folder += L'\\';
     }
     return folder;
 }
 
-std::string IniPathInFolder(const std::string& folder) {
-    if (!folder.empty() && folder.back() == '\\') {
+std::wstring IniPathInFolder(const std::wstring& folder) {
+    if (!folder.empty() && folder.back() == L'\\') {
         return folder + kIniFileName;
     }
-    return folder + "\\" + kIniFileName;
+    return folder + L"\\" + kIniFileName;
 }
 
 std::int16_t LoadLocations(const ProfileStringService& service) {

@@ -12,20 +12,21 @@
 
 // Row 0 is the manual row behind "[Other]"; rows 1..N are the file's locations in file order.
 extern std::vector<LocationEntry> Locations;
-// Full path of varnel.ini, set once at start-up.
-extern std::string IniPath;
+// Full path of varnel.ini, set once at start-up; wide, as the program's folder may be named
+// outside the ANSI code page.
+extern std::wstring IniPath;
 // Always the whole current text of the alias box.
 extern std::string EmailAlias;
 
-inline constexpr const char* kIniFileName = "varnel.ini";
+inline constexpr const wchar_t* kIniFileName = L"varnel.ini";
 inline constexpr const char* kLocationsSection = "Locations";
 
 // The folder of a file path, as the program names its own folder: a drive root keeps its
 // backslash ("C:\\"), any other folder has none at the end ("C:\\Tools").
-std::string FolderOfPath(const std::string& filePath);
+std::wstring FolderOfPath(const std::wstring& filePath);
 
 // varnel.ini inside folder; a folder ending in "\" (a drive root) gets no second backslash.
-std::string IniPathInFolder(const std::string& folder);
+std::wstring IniPathInFolder(const std::wstring& folder);
 
 // Loads section "Locations" of IniPath into rows 1..n of Locations; returns n. With no
 // entries Locations keeps its single manual row.
@@ -42,6 +43,6 @@ void SetOtherServer(const std::string& server);
 void SetEmailAlias(const std::string& alias);
 
 #ifdef _WIN32
-std::string GetIniPath();
+std::wstring GetIniPath();
 std::int16_t LoadLocations();
 #endif

@@ -2,12 +2,14 @@
 
 #include <windows.h>
 
-std::string GetIniPath() {
-    // The executable's folder; a path longer than MAX_PATH is read with a growing buffer.
-    std::string path(MAX_PATH, '\0');
+std::wstring GetIniPath() {
+    // The executable's folder, in wide characters: the ANSI form would turn every character
+    // outside the code page into "?" and name a folder that does not exist. A path longer than
+    // MAX_PATH is read with a growing buffer.
+    std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD length =
-            GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0) {
             path.clear();
             break;

@@ -8,7 +8,7 @@ namespace {
 // Calls the service with a buffer of `size` spaces and keeps the characters it reports,
 // never more than the buffer holds.
 std::string CallService(const ProfileStringService& service, const char* section, const char* key,
-                        const char* defaultText, std::int16_t size, const char* file) {
+                        const char* defaultText, std::int16_t size, const wchar_t* file) {
     if (size <= 0) {
         return {};
     }
@@ -24,7 +24,7 @@ std::string CallService(const ProfileStringService& service, const char* section
 
 std::string ReadIniValue(const ProfileStringService& service, const std::string& section,
                          const std::string& key, const std::string& defaultText,
-                         std::int16_t bufferSize, const std::string& file) {
+                         std::int16_t bufferSize, const std::wstring& file) {
     return CallService(service, section.c_str(), key.c_str(), defaultText.c_str(), bufferSize,
                        file.c_str());
 }
@@ -44,7 +44,7 @@ std::vector<std::string> SplitNameList(const std::string& nameList) {
 }
 
 std::int16_t ReadIniSection(const ProfileStringService& service, const std::string& section,
-                            const std::string& file, std::vector<LocationEntry>& rows) {
+                            const std::wstring& file, std::vector<LocationEntry>& rows) {
     const std::string nameList =
         CallService(service, section.c_str(), nullptr, "", kSectionNameListSize, file.c_str());
     std::int16_t count = 0;

@@ -13,10 +13,11 @@
 
 // The service as GetPrivateProfileStringA offers it: section, key (nullptr asks for the
 // section's name list), default, buffer, buffer size, file; returns the characters copied
-// without the terminating null.
+// without the terminating null. The file is named in wide characters: the folder it lies in may
+// be named outside the ANSI code page. Everything else is text in that code page.
 using ProfileStringService =
     std::function<std::uint32_t(const char* section, const char* key, const char* defaultText,
-                                char* buffer, std::uint32_t size, const char* file)>;
+                                char* buffer, std::uint32_t size, const wchar_t* file)>;
 
 constexpr std::int16_t kSectionNameListSize = 5000;
 constexpr std::int16_t kSectionValueSize = 128;
@@ -24,23 +25,19 @@ constexpr std::int16_t kSectionValueSize = 128;
 // The value of key in section of file, or defaultText; at most bufferSize - 1 characters.
 std::string ReadIniValue(const ProfileStringService& service, const std::string& section,
                          const std::string& key, const std::string& defaultText,
-                         std::int16_t bufferSize, const std::string& file);
+                         std::int16_t bufferSize, const std::wstring& file);
 
 // Fills rows 1..count with (name, value) of every entry of section, in the file's order, and
 // returns count. Row 0 stays empty; with no entries rows is left as it was passed.
 std::int16_t ReadIniSection(const ProfileStringService& service, const std::string& section,
-                            const std::string& file, std::vector<LocationEntry>& rows);
+                            const std::wstring& file, std::vector<LocationEntry>& rows);
 
 // The complete names of a name list as the service returns it (count characters): each name
 // ends at a null character; a trailing name without one was cut by the buffer and is dropped.
 std::vector<std::string> SplitNameList(const std::string& nameList);
 
 #ifdef _WIN32
-// The same operations on the system's own service, GetPrivateProfileStringA.
+// The system's own service: GetPrivateProfileStringW on the file, with the texts it takes and
+// gives converted from and to the ANSI code page.
 ProfileStringService SystemProfileService();
-std::string ReadIniValue(const std::string& section, const std::string& key,
-                         const std::string& defaultText, std::int16_t bufferSize,
-                         const std::string& file);
-std::int16_t ReadIniSection(const std::string& section, const std::string& file,
-                            std::vector<LocationEntry>& rows);
 #endif

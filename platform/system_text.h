@@ -14,6 +14,10 @@ std::string WindowText(HWND window);
 // The value of an environment variable of the process, empty when it is not set.
 std::string EnvironmentVariable(const char* name);
 
+// Text in the ANSI code page as UTF-16; a byte that does not convert becomes the replacement
+// character.
+std::wstring WideFromAnsi(std::string_view text);
+
 // UTF-16 text in the ANSI code page; characters the code page lacks become its default
 // character. Nothing when the text does not convert.
 std::optional<std::string> AnsiFromWide(std::wstring_view text);

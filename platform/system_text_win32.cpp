@@ -1,5 +1,6 @@
 #include "platform/system_text.h"
 
+#include <algorithm>
 #include <climits>
 
 std::string WindowText(HWND window) {
@@ -24,6 +25,17 @@ std::string EnvironmentVariable(const char* name) {
         }
         value.resize(length); // too small: length is the size needed, terminator included
     }
+}
+
+std::wstring WideFromAnsi(std::string_view text) {
+    if (text.empty() || text.size() > static_cast<std::size_t>(INT_MAX)) {
+        return {};
+    }
+    const int length = static_cast<int>(text.size());
+    const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+    std::wstring result(static_cast<std::size_t>(std::max(size, 0)), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), length, result.data(), size);
+    return result;
 }
 
 std::optional<std::string> AnsiFromWide(std::wstring_view text) {

@@ -336,4 +336,26 @@ TEST(HostileIni, HundredThousandCharacterLines) {
               (std::vector<Location>{{"Before", "SRVB"}, {"Long", std::string(127, 'v')}}));
 }
 
+// A roaming user's own folders carry the user's name, in whatever letters: a copy in a folder
+// named outside the ANSI code page still finds the varnel.ini beside it.
+TEST(IniBesideTheProgram, IsFoundInAFolderNamedOutsideTheAnsiCodePage) {
+    const std::wstring greek = L"\u0394\u03bf\u03ba\u03b9\u03bc\u03ae";
+    BOOL lossy = FALSE;
+    WideCharToMultiByte(CP_ACP, 0, greek.c_str(), -1, nullptr, 0, nullptr, &lossy);
+    if (!lossy) {
+        GTEST_SKIP() << "the ANSI code page " << GetACP() << " holds these letters";
+    }
+    Varnel varnel(FourCitiesSection(), false, greek);
+    HWND main = varnel.MainWindow();
+    ASSERT_NE(main, nullptr);
+    std::vector<std::string> expected;
+    for (const Location& city : kFourCities) {
+        expected.push_back(city.name);
+    }
+    expected.push_back("[Other]");
+    EXPECT_EQ(ListedTexts(GetDlgItem(main, IDC_CBO_MARKET)), expected);
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(varnel.WaitForExit(10000));
+}
+
 } // namespace

@@ -9,7 +9,7 @@ namespace {
 class Catalogue : public ::testing::Test {
   protected:
     void SetUp() override {
-        IniPath = "C:\\Tools\\varnel.ini";
+        IniPath = L"C:\\Tools\\varnel.ini";
         Locations.assign(1, LocationEntry{});
         EmailAlias.clear();
     }
@@ -17,15 +17,15 @@ class Catalogue : public ::testing::Test {
 };
 
 TEST(IniPath, OneBackslashBeforeTheFileName) {
-    EXPECT_EQ(IniPathInFolder("C:\\"), "C:\\varnel.ini");
-    EXPECT_EQ(IniPathInFolder("C:\\Tools"), "C:\\Tools\\varnel.ini");
-    EXPECT_EQ(IniPathInFolder("\\\\server\\share\\apps"), "\\\\server\\share\\apps\\varnel.ini");
+    EXPECT_EQ(IniPathInFolder(L"C:\\"), L"C:\\varnel.ini");
+    EXPECT_EQ(IniPathInFolder(L"C:\\Tools"), L"C:\\Tools\\varnel.ini");
+    EXPECT_EQ(IniPathInFolder(L"\\\\server\\share\\apps"), L"\\\\server\\share\\apps\\varnel.ini");
 }
 
 TEST(IniPath, FolderOfTheProgramKeepsTheBackslashOfADriveRoot) {
-    EXPECT_EQ(FolderOfPath("C:\\varnel.exe"), "C:\\");
-    EXPECT_EQ(FolderOfPath("C:\\Tools\\varnel.exe"), "C:\\Tools");
-    EXPECT_EQ(IniPathInFolder(FolderOfPath("C:\\varnel.exe")), "C:\\varnel.ini");
+    EXPECT_EQ(FolderOfPath(L"C:\\varnel.exe"), L"C:\\");
+    EXPECT_EQ(FolderOfPath(L"C:\\Tools\\varnel.exe"), L"C:\\Tools");
+    EXPECT_EQ(IniPathInFolder(FolderOfPath(L"C:\\varnel.exe")), L"C:\\varnel.ini");
 }
 
 TEST_F(Catalogue, ThreeEntriesAreRowsOneToThreeAndOtherIsRowZero) {

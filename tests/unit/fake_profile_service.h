@@ -21,7 +21,7 @@ struct FakeIniEntry {
 
 class FakeProfileFiles {
   public:
-    void Add(const std::string& file, std::vector<FakeIniEntry> entries) {
+    void Add(const std::wstring& file, std::vector<FakeIniEntry> entries) {
         files_[file] = std::move(entries);
     }
 
@@ -29,7 +29,7 @@ class FakeProfileFiles {
 
     ProfileStringService Service() {
         return [this](const char* section, const char* key, const char* defaultText, char* buffer,
-                      std::uint32_t size, const char* file) -> std::uint32_t {
+                      std::uint32_t size, const wchar_t* file) -> std::uint32_t {
             ++calls;
             if (size == 0) {
                 return 0;
@@ -84,5 +84,5 @@ class FakeProfileFiles {
                           std::tolower(static_cast<unsigned char>(y));
                });
     }
-    std::map<std::string, std::vector<FakeIniEntry>> files_;
+    std::map<std::wstring, std::vector<FakeIniEntry>> files_;
 };

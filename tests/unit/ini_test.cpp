@@ -8,7 +8,7 @@ namespace {
 
 using namespace std::string_literals;
 
-const std::string kFile = "C:\\Tools\\varnel.ini";
+const std::wstring kFile = L"C:\\Tools\\varnel.ini";
 
 TEST(SplitNameList, TakesEveryNameThatEndsInANull) {
     EXPECT_EQ(SplitNameList("a\0bb\0"s), (std::vector<std::string>{"a", "bb"}));
@@ -30,7 +30,7 @@ TEST(ReadIniValue, ReturnsTheValueOrExactlyTheDefault) {
     EXPECT_EQ(ReadIniValue(files.Service(), "Locations", "London", "x", 128, kFile), "LONMX01");
     EXPECT_EQ(ReadIniValue(files.Service(), "locations", "LONDON", "x", 128, kFile), "LONMX01");
     EXPECT_EQ(ReadIniValue(files.Service(), "Locations", "Paris", " dflt ", 128, kFile), " dflt ");
-    EXPECT_EQ(ReadIniValue(files.Service(), "Locations", "London", "", 128, "missing.ini"), "");
+    EXPECT_EQ(ReadIniValue(files.Service(), "Locations", "London", "", 128, L"missing.ini"), "");
 }
 
 TEST(ReadIniValue, CutsToOneLessThanTheBuffer) {
@@ -43,14 +43,14 @@ TEST(ReadIniValue, CutsToOneLessThanTheBuffer) {
 
 TEST(ReadIniValue, NeverTrustsACountBeyondTheBuffer) {
     const ProfileStringService liar = [](const char*, const char*, const char*, char* buffer,
-                                         std::uint32_t, const char*) -> std::uint32_t {
+                                         std::uint32_t, const wchar_t*) -> std::uint32_t {
         buffer[0] = 'x';
         return 60000;
     };
     EXPECT_EQ(ReadIniValue(liar, "S", "k", "", 8, kFile).size(), 0u);
     const ProfileStringService tooMany = [](const char*, const char*, const char*, char*,
                                             std::uint32_t,
-                                            const char*) -> std::uint32_t { return 300; };
+                                            const wchar_t*) -> std::uint32_t { return 300; };
     EXPECT_EQ(ReadIniValue(tooMany, "S", "k", "", 8, kFile), std::string(8, ' '));
 }
 
@@ -93,7 +93,7 @@ TEST(ReadIniSection, NothingFoundLeavesTheRowsAsPassed) {
     files.Add(kFile, {{"Other", "a", "1"}});
     std::vector<LocationEntry> rows{{"keep", "me"}};
     EXPECT_EQ(ReadIniSection(files.Service(), "Locations", kFile, rows), 0);
-    EXPECT_EQ(ReadIniSection(files.Service(), "Locations", "missing.ini", rows), 0);
+    EXPECT_EQ(ReadIniSection(files.Service(), "Locations", L"missing.ini", rows), 0);
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].Location, "keep");
 }

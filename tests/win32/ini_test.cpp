@@ -1,4 +1,4 @@
-// The profile reader and start-up against Wine's own GetPrivateProfileStringA.
+// The profile reader and start-up against the system's own profile service.
 #include "launcher/bas_varnel.h"
 #include "platform/ini.h"
 #include "support/test_support.h"
@@ -8,7 +8,20 @@
 namespace {
 
 using test_support::ScratchFolder;
+using test_support::Wide;
 using test_support::WriteFile;
+
+std::string ReadIniValue(const std::string& section, const std::string& key,
+                         const std::string& defaultText, std::int16_t bufferSize,
+                         const std::string& file) {
+    return ::ReadIniValue(SystemProfileService(), section, key, defaultText, bufferSize,
+                          Wide(file));
+}
+
+std::int16_t ReadIniSection(const std::string& section, const std::string& file,
+                            std::vector<LocationEntry>& rows) {
+    return ::ReadIniSection(SystemProfileService(), section, Wide(file), rows);
+}
 
 TEST(IniOnWindows, ReadsValuesWithTheSystemService) {
     ScratchFolder folder;
@@ -82,12 +95,12 @@ TEST(IniOnWindows, ANameListBeyond5000CharactersLoadsOnlyCompleteNames) {
 }
 
 TEST(IniOnWindows, TheProgramLooksBesideItselfForVarnelIni) {
-    char module[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, module, MAX_PATH);
+    wchar_t module[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, module, MAX_PATH);
     ASSERT_GT(length, 0u);
-    std::string folder(module, length);
-    folder.resize(folder.find_last_of('\\'));
-    EXPECT_EQ(GetIniPath(), folder + "\\varnel.ini");
+    std::wstring folder(module, length);
+    folder.resize(folder.find_last_of(L'\\'));
+    EXPECT_EQ(GetIniPath(), folder + L"\\varnel.ini");
 }
 
 // Run by the next test from a copy of this program in a drive root: reports what GetIniPath
@@ -97,7 +110,7 @@ TEST(IniOnWindows, ReportIniPathForACopy) {
     if (GetEnvironmentVariableA("VARNEL_TEST_REPORT_TO", reportTo, MAX_PATH) == 0) {
         GTEST_SKIP() << "runs only as the drive-root copy";
     }
-    test_support::WriteFile(reportTo, GetIniPath());
+    test_support::WriteFile(reportTo, test_support::Narrow(GetIniPath()));
 }
 
 TEST(IniOnWindows, AProgramInADriveRootUsesOneBackslash) {
@@ -125,8 +138,8 @@ TEST(IniOnWindows, AProgramInADriveRootUsesOneBackslash) {
 
 TEST(IniOnWindows, LoadLocationsFillsTheCatalogueFromIniPath) {
     ScratchFolder folder;
-    IniPath = folder.File("varnel.ini");
-    WriteFile(IniPath, "[Locations]\r\nLondon=LONMX01\r\nParis=PARMX02\r\n");
+    WriteFile(folder.File("varnel.ini"), "[Locations]\r\nLondon=LONMX01\r\nParis=PARMX02\r\n");
+    IniPath = Wide(folder.File("varnel.ini"));
     Locations.assign(1, LocationEntry{});
     ASSERT_EQ(LoadLocations(), 2);
     EXPECT_EQ(ServerForLocation(0), "LONMX01");

@@ -26,6 +26,10 @@ void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
 
+// Text in the ANSI code page as UTF-16, and back.
+std::wstring Wide(const std::string& text);
+std::string Narrow(const std::wstring& text);
+
 // True under Wine rather than Windows.
 bool UnderWine();
 

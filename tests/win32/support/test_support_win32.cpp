@@ -1,6 +1,7 @@
 #include "support/test_support.h"
 
 #include "platform/message_pump.h"
+#include "platform/system_text.h"
 #include "version.h"
 
 #include <cstdlib>
@@ -11,26 +12,27 @@ namespace test_support {
 
 namespace {
 
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+// Wide: a test may make a folder whose name lies outside the ANSI code page.
+void RemoveTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..") {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") {
                 continue;
             }
-            const std::string child = folder + "\\" + name;
+            const std::wstring child = folder + L"\\" + name;
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 RemoveTree(child);
             } else {
-                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(child.c_str());
+                SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(child.c_str());
             }
-        } while (FindNextFileA(search, &found));
+        } while (FindNextFileW(search, &found));
         FindClose(search);
     }
-    RemoveDirectoryA(folder.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 std::string WindowsPathFromEnvironment(const char* variable, const std::string& relative) {
@@ -63,7 +65,7 @@ ScratchFolder::ScratchFolder() {
 }
 
 ScratchFolder::~ScratchFolder() {
-    RemoveTree(path_);
+    RemoveTree(Wide(path_));
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
@@ -95,6 +97,14 @@ std::string ReadFile(const std::string& path) {
 
 bool FileExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::wstring Wide(const std::string& text) {
+    return WideFromAnsi(text);
+}
+
+std::string Narrow(const std::wstring& text) {
+    return AnsiFromWide(text).value_or(std::string());
 }
 
 bool UnderWine() {

@@ -33,8 +33,10 @@ class Varnel {
   public:
     // ini: the text of varnel.ini beside the copy; no file when empty. agedIni: the file is
     // dated an hour back, as a file the user wrote earlier would be (Wine reads a profile file
-    // again on every call while it is less than 2.1 s old).
-    explicit Varnel(const std::string& ini, bool agedIni = false);
+    // again on every call while it is less than 2.1 s old). subfolder: the copy lies in a
+    // folder of that name inside the scratch folder.
+    explicit Varnel(const std::string& ini, bool agedIni = false,
+                    const std::wstring& subfolder = {});
     ~Varnel();
     Varnel(const Varnel&) = delete;
     Varnel& operator=(const Varnel&) = delete;

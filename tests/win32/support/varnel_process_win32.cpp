@@ -22,31 +22,39 @@ void Press(HWND target, WPARAM key) {
     PostMessageA(target, WM_KEYUP, key, 1 | (3u << 30));
 }
 
-Varnel::Varnel(const std::string& ini, bool agedIni) {
-    const std::string exe = folder_.File("varnel.exe");
-    CopyFileA(test_support::BuildPath("bin/varnel.exe").c_str(), exe.c_str(), FALSE);
+Varnel::Varnel(const std::string& ini, bool agedIni, const std::wstring& subfolder) {
+    // Wide paths throughout: the folder may be named outside the ANSI code page.
+    std::wstring folder = test_support::Wide(folder_.path());
+    if (!subfolder.empty()) {
+        folder += L"\\" + subfolder;
+        CreateDirectoryW(folder.c_str(), nullptr);
+    }
+    const std::wstring exe = folder + L"\\varnel.exe";
+    CopyFileW(test_support::Wide(test_support::BuildPath("bin/varnel.exe")).c_str(), exe.c_str(),
+              FALSE);
     if (!ini.empty()) {
-        test_support::WriteFile(folder_.File("varnel.ini"), ini);
+        const UniqueHandle file(CreateFileW((folder + L"\\varnel.ini").c_str(), GENERIC_WRITE, 0,
+                                            nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                            nullptr));
+        DWORD written = 0;
+        WriteFile(file.get(), ini.data(), static_cast<DWORD>(ini.size()), &written, nullptr);
+        if (agedIni) {
+            FILETIME now{};
+            GetSystemTimeAsFileTime(&now);
+            ULARGE_INTEGER earlier{};
+            earlier.LowPart = now.dwLowDateTime;
+            earlier.HighPart = now.dwHighDateTime;
+            earlier.QuadPart -= 3600ULL * 10000000ULL;
+            const FILETIME dated{earlier.LowPart, earlier.HighPart};
+            SetFileTime(file.get(), nullptr, nullptr, &dated);
+        }
     }
-    if (!ini.empty() && agedIni) {
-        const UniqueHandle file(CreateFileA(folder_.File("varnel.ini").c_str(),
-                                            FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        FILETIME now{};
-        GetSystemTimeAsFileTime(&now);
-        ULARGE_INTEGER earlier{};
-        earlier.LowPart = now.dwLowDateTime;
-        earlier.HighPart = now.dwHighDateTime;
-        earlier.QuadPart -= 3600ULL * 10000000ULL;
-        const FILETIME written{earlier.LowPart, earlier.HighPart};
-        SetFileTime(file.get(), nullptr, nullptr, &written);
-    }
-    std::string command = "\"" + exe + "\"";
-    STARTUPINFOA startup = {};
+    std::wstring command = L"\"" + exe + L"\"";
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started = {};
-    if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                       folder_.path().c_str(), &startup, &started)) {
+    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                       &startup, &started)) {
         process_.reset(started.hProcess);
         CloseHandle(started.hThread);
         id_ = started.dwProcessId;
