@@ -4,8 +4,7 @@
 
 #include "platform/com_dispatch.h"
 #include "platform/win32_raii.h"
-#include "support/sandbox_journal.h"
-#include "support/test_support.h"
+#include "support/launch_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -130,20 +129,16 @@ std::string RegistryText(HKEY root, const std::string& key, const char* value) {
     return text;
 }
 
-// Each test has its own settings and journal, named by VARNEL_CDO_CONFIG.
+// Each test has its own settings and journal; the mailboxes are always these.
 class CdoStandin : public ::testing::Test {
   protected:
-    CdoStandin() : config_(folder_.File("cdo.ini")), journal_(folder_.File("cdo.journal")) {
-        SetEnvironmentVariableA("VARNEL_CDO_CONFIG", config_.c_str());
-        Configure("");
-    }
-    ~CdoStandin() override { SetEnvironmentVariableA("VARNEL_CDO_CONFIG", nullptr); }
+    static constexpr const char* kMailboxes =
+        "LONMX01=jdoe, asmith\r\nparmx02=Bob ; trailing comment";
 
-    // `session` holds extra lines for section [Session]; the mailboxes are always the same.
-    void Configure(const std::string& session) {
-        test_support::WriteFile(config_, "[Session]\r\nJournal=" + journal_ + "\r\n" + session +
-                                             "\r\n[Mailboxes]\r\nLONMX01=jdoe, asmith\r\n"
-                                             "parmx02=Bob ; trailing comment\r\n");
+    // The rest of the settings, for the sessions created from now on.
+    void Configure(sandbox::CdoSettingsFile session) {
+        session.mailboxes = kMailboxes;
+        cdo_.Set(session);
     }
 
     ComPtr<IDispatch> Create() {
@@ -153,17 +148,14 @@ class CdoStandin : public ::testing::Test {
         return session;
     }
 
-    std::vector<std::string> Journal() const {
-        return sandbox_journal::Texts(sandbox_journal::Read(journal_));
-    }
+    std::vector<std::string> Journal() const { return cdo_.Calls(); }
     bool Journaled(const std::string& text) const {
         const auto lines = Journal();
         return std::find(lines.begin(), lines.end(), text) != lines.end();
     }
 
     test_support::ScratchFolder folder_;
-    std::string config_;
-    std::string journal_;
+    launch_fixture::CdoSettings cdo_{kMailboxes};
 };
 
 TEST_F(CdoStandin, IsRegisteredPerUserAndReachableThroughMapiSession) {
@@ -290,11 +282,11 @@ TEST_F(CdoStandin, ProfileInfoAcceptsByReferenceAndConvertibleValues) {
 }
 
 TEST_F(CdoStandin, NameIsTheConfiguredProfileOrAGeneratedOneWithSpaces) {
-    Configure("ProfileName=Sandbox Profile 1");
+    Configure({.profileName = "Sandbox Profile 1"});
     ComPtr<IDispatch> configured = Create();
     ASSERT_TRUE(configured);
     // The settings are read again for every new session.
-    Configure("ProfileName=");
+    Configure({});
     ComPtr<IDispatch> first = Create();
     ComPtr<IDispatch> second = Create();
     ASSERT_TRUE(first && second);
@@ -381,7 +373,7 @@ TEST_F(CdoStandin, JournalRecordsEveryCallInOrder) {
         EXPECT_EQ(S_OK, NamedLogon(session.Get(), std::string("A\\B\tC\rD\x01"
                                                               "E\nF")));
     }
-    const auto lines = sandbox_journal::Read(journal_);
+    const auto lines = cdo_.Lines();
     for (std::size_t i = 0; i < lines.size(); ++i) {
         EXPECT_TRUE(lines[i].wellFormed) << lines[i].text;
         if (i > 0) {
@@ -421,7 +413,7 @@ class CdoStandinFailure : public CdoStandin, public ::testing::WithParamInterfac
 
 TEST_P(CdoStandinFailure, InjectedFailureHitsOnlyThatCall) {
     const std::string call = GetParam();
-    Configure("Fail=" + call + "\r\nFailCode=0x80040111");
+    Configure({.fail = call, .failCode = "0x80040111"});
     const auto expect = [&](const char* which) { return call == which ? kInjected : S_OK; };
 
     ComPtr<IDispatch> session;
@@ -466,7 +458,7 @@ INSTANTIATE_TEST_SUITE_P(EachCall, CdoStandinFailure,
                                            "Logoff"));
 
 TEST_F(CdoStandin, FailCodeDefaultsToEFail) {
-    Configure("Fail=name");
+    Configure({.fail = "name"});
     ComPtr<IDispatch> session = Create();
     ASSERT_TRUE(session);
     std::string name;
@@ -475,16 +467,15 @@ TEST_F(CdoStandin, FailCodeDefaultsToEFail) {
 }
 
 // A private copy of the DLL, loaded directly: its exports, its unload rule, and its settings
-// file beside it when VARNEL_CDO_CONFIG is not set.
+// file beside it when no settings file is named.
 TEST_F(CdoStandin, DllServesItsClassAndCountsLiveObjects) {
     const std::string copy = folder_.File("cdo_copy.dll");
     ASSERT_TRUE(CopyFileA(test_support::BuildPath("bin/sandbox/cdo_standin.dll").c_str(),
                           copy.c_str(), FALSE));
     const std::string beside = folder_.File("beside.journal");
-    test_support::WriteFile(folder_.File("cdo-standin.ini"),
-                            "[Session]\r\nJournal=" + beside +
-                                "\r\nProfileName=Beside The DLL\r\n");
-    SetEnvironmentVariableA("VARNEL_CDO_CONFIG", nullptr);
+    ASSERT_TRUE(sandbox::WriteCdoSettings(folder_.File("cdo-standin.ini"),
+                                          {.journal = beside, .profileName = "Beside The DLL"}));
+    SetEnvironmentVariableA(sandbox::kCdoSettingsVariable, nullptr);
 
     using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
     using CanUnloadNow = HRESULT(STDAPICALLTYPE*)();
@@ -526,7 +517,7 @@ TEST_F(CdoStandin, DllServesItsClassAndCountsLiveObjects) {
         factory.Reset();
         EXPECT_EQ(S_OK, canUnloadNow());
     }
-    const auto lines = sandbox_journal::Texts(sandbox_journal::Read(beside));
+    const auto lines = sandbox::JournalTexts(sandbox::ReadJournal(beside));
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ("create", lines.front());
     EXPECT_EQ("release", lines.back());
