@@ -14,6 +14,10 @@
 //
 // Paths are Windows paths. Exit code 0 when every run worked, 1 otherwise, 2 for bad arguments.
 #include "bench/bench_stats.h"
+#include "common/cdo_settings.h"
+#include "common/files.h"
+#include "common/journal.h"
+#include "common/journal_reader.h"
 #include "launcher/outlook.h"
 #include "platform/process_runner.h"
 #include "platform/win32_raii.h"
@@ -47,90 +51,17 @@ double NowMs() {
     return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency);
 }
 
-// The clock the stand-ins write their journal ticks with (looked up: newer than the headers'
-// Windows 7).
-std::uint64_t SystemTicks() {
-    using PreciseFn = void(WINAPI*)(FILETIME*);
-    static const auto precise = reinterpret_cast<PreciseFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetSystemTimePreciseAsFileTime")));
-    FILETIME now;
-    if (precise != nullptr) {
-        precise(&now);
-    } else {
-        GetSystemTimeAsFileTime(&now);
-    }
-    return (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-}
-
 // ----------------------------------------------------------------------------------- files
 
-std::string ReadWholeFile(const std::string& path) {
-    const UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    std::string text;
-    if (file.get() == INVALID_HANDLE_VALUE) {
-        return text;
-    }
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
-        text.append(buffer, got);
-    }
-    return text;
-}
-
-bool WriteWholeFile(const std::string& path, const std::string& text) {
-    const UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    DWORD written = 0;
-    return WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-           written == text.size();
-}
+using sandbox::ReadWholeFile;
+using sandbox::WriteWholeFile;
 
 // --------------------------------------------------------------------------------- journal
 
-struct JournalLine {
-    std::uint64_t ticks = 0;
-    std::string event;
-    std::string detail;
-};
-
-// "<ticks> <event> <detail>" lines; a line still being written (no line feed yet) is left out.
-std::vector<JournalLine> ReadJournal(const std::string& path) {
-    const std::string text = ReadWholeFile(path);
-    std::vector<JournalLine> lines;
-    std::size_t from = 0;
-    for (std::size_t end; (end = text.find('\n', from)) != std::string::npos; from = end + 1) {
-        const std::string raw = text.substr(from, end - from);
-        const std::size_t space = raw.find(' ');
-        if (space == std::string::npos || space == 0 ||
-            raw.find_first_not_of("0123456789") != space) {
-            continue;
-        }
-        JournalLine line;
-        line.ticks = std::strtoull(raw.substr(0, space).c_str(), nullptr, 10);
-        const std::size_t detail = raw.find(' ', space + 1);
-        line.event = raw.substr(space + 1, detail == std::string::npos ? std::string::npos
-                                                                       : detail - space - 1);
-        if (detail != std::string::npos) {
-            line.detail = raw.substr(detail + 1);
-        }
-        lines.push_back(line);
-    }
-    return lines;
-}
+using sandbox::JournalLine;
 
 std::optional<JournalLine> FindEvent(const std::string& journal, const std::string& event) {
-    for (const JournalLine& line : ReadJournal(journal)) {
-        if (line.event == event) {
-            return line;
-        }
-    }
-    return std::nullopt;
+    return sandbox::FindJournalEvent(sandbox::ReadJournal(journal), event);
 }
 
 struct ChangeNotificationCloser {
@@ -552,9 +483,9 @@ std::optional<WaitRun> MeasureWait(const std::string& folder, const std::string&
     GetUserNameA(user, &userSize);
     if (!CopyFileA(varnelExe.c_str(), exe.c_str(), FALSE) ||
         !WriteWholeFile(folder + "\\varnel.ini", "[Locations]\r\nLondon=LONMX01\r\n") ||
-        !WriteWholeFile(folder + "\\cdo.ini", "[Session]\r\nJournal=" + cdoJournal +
-                                                  "\r\n[Mailboxes]\r\nLONMX01=jdoe," + user +
-                                                  "\r\n")) {
+        !sandbox::WriteCdoSettings(
+            folder + "\\cdo.ini",
+            {.journal = cdoJournal, .mailboxes = "LONMX01=jdoe," + std::string(user)})) {
         Say("  cannot prepare " + folder);
         return std::nullopt;
     }
@@ -562,7 +493,7 @@ std::optional<WaitRun> MeasureWait(const std::string& folder, const std::string&
         Say("  an Outlook window is open before the launch");
         return std::nullopt;
     }
-    const ScopedEnvironment cdoConfig("VARNEL_CDO_CONFIG", folder + "\\cdo.ini");
+    const ScopedEnvironment cdoConfig(sandbox::kCdoSettingsVariable, folder + "\\cdo.ini");
     const ScopedEnvironment mode("VARNEL_OUTLOOK_MODE", "window");
     const ScopedEnvironment delay("VARNEL_OUTLOOK_DELAY_MS", std::to_string(delayMs));
     const ScopedEnvironment journal("VARNEL_OUTLOOK_JOURNAL", outlookJournal);
@@ -595,7 +526,7 @@ std::optional<WaitRun> MeasureWait(const std::string& folder, const std::string&
     }
     const std::uint64_t sampleAt =
         outlookStart->ticks + (kRunAndWaitPauseMs - kSampleLeadMs) * 10000ULL;
-    const std::uint64_t now = SystemTicks();
+    const std::uint64_t now = sandbox::JournalTicks();
     if (now < sampleAt) {
         Sleep(static_cast<DWORD>((sampleAt - now) / 10000));
     }

@@ -1,5 +1,6 @@
 #include "cdo/cdo_config.h"
 
+#include "common/cdo_settings.h"
 #include "common/settings.h"
 
 namespace sandbox {
@@ -74,7 +75,7 @@ bool CdoConfig::Resolves(const std::string& server, const std::string& alias) co
 }
 
 std::string CdoConfigPath(HMODULE module) {
-    const auto named = EnvironmentValue("VARNEL_CDO_CONFIG");
+    const auto named = EnvironmentValue(kCdoSettingsVariable);
     if (named && !named->empty()) {
         return *named;
     }

@@ -24,7 +24,6 @@ namespace {
 
 LONG g_moduleReferences = 0;
 
-constexpr char kClsidText[] = "{3FA7DEB3-6438-101B-ACC1-00AA00423326}";
 constexpr char kProgId[] = "MAPI.Session";
 constexpr char kDescription[] = "MAPI Session (Varnel sandbox stand-in)";
 
@@ -152,7 +151,8 @@ STDAPI DllRegisterServer() {
     if (path.empty()) {
         return SELFREG_E_CLASS;
     }
-    const std::string classKey = std::string("Software\\Classes\\CLSID\\") + sandbox::kClsidText;
+    const std::string classKey =
+        std::string("Software\\Classes\\CLSID\\") + sandbox::kSessionClsidText;
     const std::string progIdKey = std::string("Software\\Classes\\") + sandbox::kProgId;
     const LONG failures[] = {
         SetUserString(classKey, nullptr, sandbox::kDescription),
@@ -160,7 +160,7 @@ STDAPI DllRegisterServer() {
         SetUserString(classKey + "\\InprocServer32", "ThreadingModel", "Apartment"),
         SetUserString(classKey + "\\ProgID", nullptr, sandbox::kProgId),
         SetUserString(progIdKey, nullptr, sandbox::kDescription),
-        SetUserString(progIdKey + "\\CLSID", nullptr, sandbox::kClsidText),
+        SetUserString(progIdKey + "\\CLSID", nullptr, sandbox::kSessionClsidText),
     };
     for (const LONG status : failures) {
         if (status != ERROR_SUCCESS) {
@@ -171,7 +171,8 @@ STDAPI DllRegisterServer() {
 }
 
 STDAPI DllUnregisterServer() {
-    const std::string classKey = std::string("Software\\Classes\\CLSID\\") + sandbox::kClsidText;
+    const std::string classKey =
+        std::string("Software\\Classes\\CLSID\\") + sandbox::kSessionClsidText;
     const std::string progIdKey = std::string("Software\\Classes\\") + sandbox::kProgId;
     HRESULT result = S_OK;
     for (const std::string& key : {classKey, progIdKey}) {

@@ -8,6 +8,7 @@
 // only (see ListedTexts). Each entry is then selected as the user would select it (the
 // selection and CBN_SELCHANGE), and its text and server are read back with WM_GETTEXT from the
 // list and the server box, which crosses processes in ANSI as it should.
+#include "common/journal.h"
 #include "support/outlook_standin.h"
 #include "support/test_support.h"
 #include "support/varnel_process.h"
@@ -161,7 +162,7 @@ std::vector<Location> StartAndCheck(const std::string& ini) {
             return main != nullptr && IsWindowVisible(main);
         },
         15000);
-    const std::uint64_t visibleAt = outlook_standin::PreciseNow();
+    const std::uint64_t visibleAt = sandbox::JournalTicks();
     EXPECT_TRUE(main != nullptr && IsWindowVisible(main)) << "the main window comes up";
     if (main == nullptr) {
         return {};

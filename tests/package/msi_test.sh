@@ -29,11 +29,12 @@ for variable in VARNEL_BUILD_DIR VARNEL_SOURCE_DIR VARNEL_VERSION VARNEL_NEXT_VE
         exit 2
     fi
 done
+. "$VARNEL_SOURCE_DIR/scripts/lib/wine-env"
 if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s '-screen 0 1024x768x24' "$0" "$@"
+    wine_xvfb "$0" "$@"
+    exit
 fi
 
-. "$VARNEL_SOURCE_DIR/scripts/lib/wine-env"
 arch=${VARNEL_PACKAGE_WINE:-}
 if [ -z "$arch" ]; then
     arch=x86_64
@@ -44,8 +45,7 @@ work=$VARNEL_BUILD_DIR/msi-test-$arch
 log=$work/wine.log
 rm -rf "$prefix" "$work"
 mkdir -p "$prefix" "$work"
-wine_use "$arch" "$prefix" || exit 1
-export WINEDEBUG=-all
+wine_use "$arch" "$prefix" quiet || exit 1
 echo "== Wine: $arch ($WINEARCH prefix $prefix)"
 
 # One server of our own for this prefix, whatever runs for other prefixes; stopped at the end.

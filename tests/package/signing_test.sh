@@ -11,11 +11,12 @@
 # installs and removes.
 set -uo pipefail
 work=${1:?usage: signing_test.sh WORK}
-if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s '-screen 0 1024x768x24' "$0" "$@"
-fi
 . "$(dirname "$0")/release_fixture.sh"
 . "$release_source/scripts/lib/wine-env"
+if [ -z "${DISPLAY:-}" ]; then
+    wine_xvfb "$0" "$@"
+    exit
+fi
 
 mkdir -p "$work"
 work=$(cd "$work" && pwd)
@@ -147,8 +148,7 @@ cp "$release_source/resources/varnel.ini" "$start/signed/varnel.ini"
 prefix=$work/signing-wineprefix
 rm -rf "$prefix"
 mkdir -p "$prefix"
-wine_use "$arch" "$prefix" || exit 1
-export WINEDEBUG=-all
+wine_use "$arch" "$prefix" quiet || exit 1
 wine_server -p </dev/null >/dev/null 2>&1
 stop_server() {
     wine_server -k 2>/dev/null

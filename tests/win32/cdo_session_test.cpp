@@ -3,14 +3,14 @@
 
 #include "launcher/cdo_session.h"
 
-#include "support/test_support.h"
+#include "support/launch_fixture.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <algorithm>
-#include <sstream>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -19,32 +19,14 @@ using Lines = std::vector<std::string>;
 
 constexpr const char* kSessionInterfaceText = "{3FA7DEA8-6438-101B-ACC1-00AA00423326}";
 
-// A stand-in configuration and its journal in a scratch folder. While it lives, every session
-// object created in this process reads it (through VARNEL_CDO_CONFIG).
+// The stand-in's settings, on mailboxes of its own unless others are given, and its journal
+// read as events: each "<event> <detail>" without its time stamp.
 class StandIn {
   public:
-    explicit StandIn(const std::string& sessionKeys = {},
-                     const std::string& mailboxes = "MAIL01=jdoe,asmith\r\n") {
-        test_support::WriteFile(folder_.File("cdo.ini"), "[Session]\r\nJournal=" + JournalPath() +
-                                                             "\r\n" + sessionKeys +
-                                                             "\r\n[Mailboxes]\r\n" + mailboxes);
-        SetEnvironmentVariableA("VARNEL_CDO_CONFIG", folder_.File("cdo.ini").c_str());
-    }
-    ~StandIn() { SetEnvironmentVariableA("VARNEL_CDO_CONFIG", nullptr); }
-    StandIn(const StandIn&) = delete;
-    StandIn& operator=(const StandIn&) = delete;
+    explicit StandIn(sandbox::CdoSettingsFile settings = {})
+        : settings_(WithMailboxes(std::move(settings))) {}
 
-    // The journal's events in order, each "<event> <detail>" without its time stamp.
-    Lines Journal() const {
-        Lines events;
-        std::istringstream lines(test_support::ReadFile(JournalPath()));
-        std::string line;
-        while (std::getline(lines, line)) {
-            const auto space = line.find(' ');
-            events.push_back(space == std::string::npos ? std::string() : line.substr(space + 1));
-        }
-        return events;
-    }
+    Lines Journal() const { return settings_.Calls(); }
     long Count(const std::string& event) const {
         const Lines events = Journal();
         return std::count(events.begin(), events.end(), event);
@@ -65,9 +47,14 @@ class StandIn {
     }
 
   private:
-    std::string JournalPath() const { return folder_.File("cdo.journal"); }
+    static sandbox::CdoSettingsFile WithMailboxes(sandbox::CdoSettingsFile settings) {
+        if (settings.mailboxes.empty()) {
+            settings.mailboxes = "MAIL01=jdoe,asmith";
+        }
+        return settings;
+    }
 
-    test_support::ScratchFolder folder_;
+    launch_fixture::CdoSettings settings_;
 };
 
 TEST(CdoSession, IsCreatedByProgIdAndAskedForTheSessionInterface) {
@@ -117,7 +104,7 @@ TEST(CdoSession, AnAliasTheServerDoesNotKnowGivesUnknown) {
 }
 
 TEST(CdoSession, NameAndLogoff) {
-    StandIn standIn("ProfileName=Roaming Profile 7\r\n");
+    StandIn standIn({.profileName = "Roaming Profile 7"});
     auto session = CreateCdoSession();
     ASSERT_NE(session, nullptr);
     ASSERT_TRUE(session->Logon("MAIL01\njdoe"));
@@ -131,7 +118,7 @@ TEST(CdoSession, NameAndLogoff) {
 // Text goes both ways in the ANSI code page, so its characters beyond ASCII survive the trip.
 TEST(CdoSession, AnsiTextSurvivesTheRoundTrip) {
     const std::string name = "Profil J\xF6rg \xC5sa";
-    StandIn standIn("ProfileName=" + name + "\r\n", "MAIL01=j\xF6rg\r\n");
+    StandIn standIn({.profileName = name, .mailboxes = "MAIL01=j\xF6rg"});
     auto session = CreateCdoSession();
     ASSERT_NE(session, nullptr);
     ASSERT_TRUE(session->Logon("MAIL01\nj\xF6rg"));
@@ -143,7 +130,7 @@ TEST(CdoSession, AnsiTextSurvivesTheRoundTrip) {
 }
 
 TEST(CdoSession, CreationFailureGivesNoSession) {
-    StandIn standIn("Fail=Create\r\nFailCode=0x80040111\r\n");
+    StandIn standIn({.fail = "Create", .failCode = "0x80040111"});
     EXPECT_EQ(CreateCdoSession(), nullptr);
     EXPECT_EQ(standIn.Count("fail Create 0x80040111"), 1);
 }
@@ -163,7 +150,7 @@ TEST(CdoSession, EachFailingCallIsReportedAsFailed) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.call);
-        StandIn standIn(std::string("Fail=") + c.call + "\r\nFailCode=0x80040111\r\n");
+        StandIn standIn({.fail = c.call, .failCode = "0x80040111"});
         auto session = CreateCdoSession();
         ASSERT_NE(session, nullptr);
         EXPECT_EQ(session->Logon("MAIL01\njdoe"), c.logon);
@@ -206,7 +193,7 @@ class CdoServices : public LaunchServices {
 };
 
 TEST(CdoLaunch, LogsOnStartsOutlookOnTheReportedProfileAndLogsOff) {
-    StandIn standIn("ProfileName=Roaming jdoe\r\n");
+    StandIn standIn({.profileName = "Roaming jdoe"});
     RecordingWindow window;
     CdoServices services;
     RunLaunch(window, services, "jdoe");

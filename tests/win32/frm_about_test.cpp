@@ -25,11 +25,13 @@
 namespace {
 
 using test_support::ClassOf;
+using test_support::MemoryDc;
 using test_support::PumpFor;
 using test_support::PumpUntil;
 using test_support::Text;
 using test_support::ThreadWindows;
 using test_support::ToolTipOf;
+using test_support::ToolTipText;
 using test_support::WindowDc;
 
 constexpr const char* kDescription = "Varnel is used to dynamically create Microsoft Outlook "
@@ -80,25 +82,21 @@ Snapshot SnapshotOf(HWND box) {
     return shot;
 }
 
+RECT ClientRectOf(HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    return client;
+}
+
 // The box's client area as the screen shows it, read pixel by pixel.
 class ClientImage {
   public:
-    explicit ClientImage(HWND window) {
-        GetClientRect(window, &client_);
-        const WindowDc screen(window);
-        memory_ = CreateCompatibleDC(screen.get());
-        bitmap_ = CreateCompatibleBitmap(screen.get(), client_.right, client_.bottom);
-        old_ = SelectObject(memory_, bitmap_);
-        BitBlt(memory_, 0, 0, client_.right, client_.bottom, screen.get(), 0, 0, SRCCOPY);
+    explicit ClientImage(HWND window)
+        : client_(ClientRectOf(window)), image_(client_.right, client_.bottom) {
+        BitBlt(image_.get(), 0, 0, client_.right, client_.bottom, WindowDc(window).get(), 0, 0,
+               SRCCOPY);
     }
-    ~ClientImage() {
-        SelectObject(memory_, old_);
-        DeleteObject(bitmap_);
-        DeleteDC(memory_);
-    }
-    ClientImage(const ClientImage&) = delete;
-    ClientImage& operator=(const ClientImage&) = delete;
-    COLORREF At(int x, int y) const { return GetPixel(memory_, x, y); }
+    COLORREF At(int x, int y) const { return GetPixel(image_.get(), x, y); }
     // How many pixels of the rectangle (left, top, width, height) have the colour.
     int Count(const std::vector<int>& rect, COLORREF colour) const {
         int count = 0;
@@ -111,10 +109,8 @@ class ClientImage {
     }
 
   private:
-    RECT client_{};
-    HDC memory_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ old_ = nullptr;
+    RECT client_;
+    MemoryDc image_;
 };
 
 // The topmost row that a cursor's 32 x 32 image draws on, and the columns it draws there.
@@ -126,23 +122,19 @@ struct Fingertip {
 };
 
 Fingertip FingertipOf(HCURSOR cursor) {
-    const WindowDc screen(nullptr);
-    HDC dc[2] = {CreateCompatibleDC(screen.get()), CreateCompatibleDC(screen.get())};
-    HBITMAP bitmap[2] = {CreateCompatibleBitmap(screen.get(), 32, 32),
-                         CreateCompatibleBitmap(screen.get(), 32, 32)};
-    HGDIOBJ old[2];
+    const MemoryDc onBlack(32, 32);
+    const MemoryDc onWhite(32, 32);
     const RECT all{0, 0, 32, 32};
-    for (int i = 0; i < 2; ++i) {
-        old[i] = SelectObject(dc[i], bitmap[i]);
-        FillRect(dc[i], &all,
-                 static_cast<HBRUSH>(GetStockObject(i == 0 ? BLACK_BRUSH : WHITE_BRUSH)));
-        DrawIconEx(dc[i], 0, 0, cursor, 32, 32, 0, nullptr, DI_NORMAL);
+    FillRect(onBlack.get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    FillRect(onWhite.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    for (HDC dc : {onBlack.get(), onWhite.get()}) {
+        DrawIconEx(dc, 0, 0, cursor, 32, 32, 0, nullptr, DI_NORMAL);
     }
     Fingertip tip;
     for (int y = 0; y < 32 && tip.row < 0; ++y) {
         for (int x = 0; x < 32; ++x) {
-            if (GetPixel(dc[0], x, y) != RGB(0, 0, 0) ||
-                GetPixel(dc[1], x, y) != RGB(255, 255, 255)) {
+            if (GetPixel(onBlack.get(), x, y) != RGB(0, 0, 0) ||
+                GetPixel(onWhite.get(), x, y) != RGB(255, 255, 255)) {
                 if (tip.row < 0) {
                     tip.row = y;
                     tip.firstColumn = x;
@@ -150,11 +142,6 @@ Fingertip FingertipOf(HCURSOR cursor) {
                 tip.lastColumn = x;
             }
         }
-    }
-    for (int i = 0; i < 2; ++i) {
-        SelectObject(dc[i], old[i]);
-        DeleteObject(bitmap[i]);
-        DeleteDC(dc[i]);
     }
     return tip;
 }
@@ -322,7 +309,8 @@ TEST_F(AboutBox, FontsOfTheTitleTheLinksAndTheRest) {
 
 TEST_F(AboutBox, LabelsDrawOnWhiteInTheirColours) {
     HWND box = Open();
-    HDC dc = CreateCompatibleDC(nullptr);
+    const MemoryDc memory(1, 1);
+    HDC dc = memory.get();
     const struct {
         int id;
         COLORREF text;
@@ -342,7 +330,6 @@ TEST_F(AboutBox, LabelsDrawOnWhiteInTheirColours) {
         EXPECT_EQ(GetBkColor(dc), kWhite) << control.id;
         EXPECT_EQ(GetTextColor(dc), control.text) << control.id;
     }
-    DeleteDC(dc);
 }
 
 TEST_F(AboutBox, PaintsOneWhitePanelWithTheSeparatorLine) {
@@ -446,14 +433,7 @@ TEST_F(AboutBox, LinksHaveTheirToolTips) {
     } expected[] = {{IDC_LBL_CONTACT_EMAIL, "Submit Email Message to Author"},
                     {IDC_LBL_CONTACT_WWW, "Visit Author's Home Page"}};
     for (const auto& link : expected) {
-        char text[256] = {};
-        TOOLINFOA tool{};
-        tool.cbSize = sizeof tool;
-        tool.hwnd = box;
-        tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(box, link.id));
-        tool.lpszText = text;
-        SendMessageA(tips, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
-        EXPECT_STREQ(text, link.tip) << link.id;
+        EXPECT_EQ(ToolTipText(tips, box, GetDlgItem(box, link.id)), link.tip) << link.id;
     }
 }
 

@@ -167,14 +167,7 @@ TEST_F(MainWindow, TheThreeFieldsHaveTheirToolTips) {
     for (const auto& [id, text] : {std::pair{IDC_TXT_EMAIL_ALIAS, "Enter your Email Alias"},
                                    std::pair{IDC_CBO_MARKET, "Select your Location"},
                                    std::pair{IDC_TXT_SERVER, "Enter Server Name"}}) {
-        char shown[80] = {};
-        TOOLINFOA tool{};
-        tool.cbSize = sizeof tool;
-        tool.hwnd = form;
-        tool.uId = reinterpret_cast<UINT_PTR>(Item(id));
-        tool.lpszText = shown;
-        SendMessageA(tip, TTM_GETTEXTA, sizeof shown, reinterpret_cast<LPARAM>(&tool));
-        EXPECT_STREQ(shown, text) << id;
+        EXPECT_EQ(test_support::ToolTipText(tip, form, Item(id)), text) << id;
     }
 }
 

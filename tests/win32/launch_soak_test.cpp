@@ -7,7 +7,6 @@
 #include "support/launch_fixture.h"
 #include "support/main_window.h"
 #include "support/outlook_standin.h"
-#include "support/sandbox_journal.h"
 #include "support/test_support.h"
 #include "ui/frm_varnel.h"
 #include "ui/frm_varnel_events.h"

@@ -1,3 +1,4 @@
+#include "common/journal.h"
 #include "launcher/outlook.h"
 #include "platform/process_runner.h"
 #include "platform/win32_raii.h"
@@ -54,7 +55,7 @@ class LateOutlookWindow {
               if (WaitForSingleObject(done_.get(), delay) != WAIT_TIMEOUT) {
                   return;
               }
-              created_ = outlook_standin::PreciseNow();
+              created_ = sandbox::JournalTicks();
               const UniqueWindow window = OutlookClassWindow();
               WaitForSingleObject(done_.get(), INFINITE);
           }) {}
@@ -110,7 +111,7 @@ TEST_F(RunAndWaitTest, AProcessThatEndsDuringThePauseIsSeenAfterThePause) {
     const ULONGLONG elapsed = MillisecondsSince(start);
     EXPECT_GE(elapsed, 1000u);
     EXPECT_LT(elapsed, 1300u);
-    EXPECT_EQ(sandbox_journal::Texts(outlook.Journal()),
+    EXPECT_EQ(sandbox::JournalTexts(outlook.Journal()),
               (std::vector<std::string>{"start " + outlook.CommandLine(), "exit 0"}));
 }
 
@@ -133,7 +134,7 @@ class FirstSighting {
         : thread_([this] {
               while (!stop_) {
                   if (IsOutlookRunning()) {
-                      at_ = outlook_standin::PreciseNow();
+                      at_ = sandbox::JournalTicks();
                       return;
                   }
                   Sleep(1);
@@ -175,7 +176,7 @@ TEST_F(RunAndWaitTest, ReturnsWithinFiftyMillisecondsOfTheOutlookWindow) {
         const FirstSighting sighting;
         const ULONGLONG start = GetTickCount64();
         EXPECT_TRUE(RunAndWait(outlook.CommandLine(), IsOutlookRunning, 200));
-        const std::uint64_t returned = outlook_standin::PreciseNow();
+        const std::uint64_t returned = sandbox::JournalTicks();
         EXPECT_GE(MillisecondsSince(start), delay);
         EXPECT_TRUE(IsOutlookRunning());
         const auto window = outlook.WaitForEvent("window", 3000);
@@ -221,7 +222,7 @@ TEST_F(RunAndWaitTest, DetectsTheWindowWithinFiftyMillisecondsOfItsCreation) {
         const UniqueHandle other = StartOtherOutlook(outlook, delay);
         ASSERT_TRUE(other);
         EXPECT_TRUE(RunAndWait(outlook.CommandLine(), IsOutlookRunning, 100));
-        const std::uint64_t returned = outlook_standin::PreciseNow();
+        const std::uint64_t returned = sandbox::JournalTicks();
         EXPECT_TRUE(HookInstall::InstalledAndRemoved());
         const auto latency = sighting.RunnerLatency(
             ("another process's window after " + std::to_string(delay) + " ms").c_str(), returned,
@@ -240,7 +241,7 @@ TEST_F(RunAndWaitTest, WhenTheHookCannotBeInstalledItLooksEvery25Ms) {
     for (const DWORD delay : {400u, 550u, 730u}) {
         const LateOutlookWindow window(delay);
         EXPECT_TRUE(RunAndWait(outlook.CommandLine(), IsOutlookRunning, 100));
-        const std::uint64_t returned = outlook_standin::PreciseNow();
+        const std::uint64_t returned = sandbox::JournalTicks();
         ASSERT_NE(window.created(), 0u);
         const double latency = static_cast<double>(returned - window.created()) / 10000.0;
         std::printf("no hook, window made after %lu ms: the runner returned %.1f ms after\n", delay,

@@ -2,10 +2,11 @@
 // the test prefix, logged on to by named argument only, resolving the mailboxes of its
 // settings, failing on request, and journaling every call.
 
+#include "cdo/cdo_module.h"
+#include "cdo/session.h"
 #include "platform/com_dispatch.h"
 #include "platform/win32_raii.h"
-#include "support/sandbox_journal.h"
-#include "support/test_support.h"
+#include "support/launch_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -15,103 +16,75 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <memory>
 #include <regex>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace {
 
-constexpr CLSID kSessionClsid = {
-    0x3FA7DEB3, 0x6438, 0x101B, {0xAC, 0xC1, 0x00, 0xAA, 0x00, 0x42, 0x33, 0x26}};
-constexpr IID kSessionIid = {
-    0x3FA7DEA8, 0x6438, 0x101B, {0xAC, 0xC1, 0x00, 0xAA, 0x00, 0x42, 0x33, 0x26}};
-constexpr char kClsidText[] = "{3FA7DEB3-6438-101B-ACC1-00AA00423326}";
-
-constexpr DISPID kCurrentUser = 1;
-constexpr DISPID kProfileInfo = 6;
-constexpr DISPID kName = 23;
-constexpr DISPID kLogoff = 118;
-constexpr DISPID kLogon = 119;
+using sandbox::kDispidCurrentUser;
+using sandbox::kDispidLogoff;
+using sandbox::kDispidLogon;
+using sandbox::kDispidName;
+using sandbox::kDispidProfileInfo;
+using sandbox::kSessionClsid;
+using sandbox::kSessionIid;
 
 constexpr HRESULT kInjected = static_cast<HRESULT>(0x80040111);
 
-std::string Narrow(BSTR text) {
-    const int length = static_cast<int>(SysStringLen(text));
-    const int size = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, length, narrow.data(), size, nullptr, nullptr);
-    return narrow;
-}
-
-VARIANTARG BstrArgument(const Bstr& text) {
-    VARIANTARG argument;
-    VariantInit(&argument);
-    argument.vt = VT_BSTR;
-    argument.bstrVal = text.Get(); // still owned by `text`
-    return argument;
-}
-
-// IDispatch::Invoke with the arguments exactly as given, the malformed ones included (the
-// program's Invoke builds only well-formed calls). Arguments go in as the caller writes them
-// (named ones first), so `args` is in rgvarg order.
+// IDispatch::Invoke with the arguments exactly as given, for the calls the program's Invoke
+// cannot make: a malformed argument list, no place for the result, or a look at which argument
+// the object blames. `args` is in rgvarg order (named ones first, positional ones last to
+// first); each entry is a shallow copy that the caller still owns.
 HRESULT RawInvoke(IDispatch* object, DISPID id, WORD flags, std::vector<VARIANTARG> args = {},
-                  std::vector<DISPID> named = {}, VARIANT* result = nullptr,
-                  UINT* argumentError = nullptr) {
+                  std::vector<DISPID> named = {}, UINT* argumentError = nullptr) {
     DISPPARAMS params = {};
     params.rgvarg = args.empty() ? nullptr : args.data();
     params.cArgs = static_cast<UINT>(args.size());
     params.rgdispidNamedArgs = named.empty() ? nullptr : named.data();
     params.cNamedArgs = static_cast<UINT>(named.size());
     UINT ignored = 0;
-    return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, nullptr,
+    return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, nullptr, nullptr,
                           argumentError != nullptr ? argumentError : &ignored);
 }
 
 // Logon as the launch calls it: one argument, by name.
+HRESULT NamedLogon(IDispatch* session, const VARIANT& profileInfo) {
+    const NamedArgument named[] = {{kDispidProfileInfo, &profileInfo}};
+    return Invoke(session, kDispidLogon, DISPATCH_METHOD, {}, named).hr;
+}
+
 HRESULT NamedLogon(IDispatch* session, const std::string& profileInfo) {
-    const Bstr text = BstrFromString(profileInfo);
-    Variant result;
-    return RawInvoke(session, kLogon, DISPATCH_METHOD, {BstrArgument(text)}, {kProfileInfo},
-                     result.Put());
+    return NamedLogon(session, Variant::FromBstr(BstrFromString(profileInfo)).Get());
+}
+
+HRESULT Logoff(IDispatch* session) {
+    return Invoke(session, kDispidLogoff, DISPATCH_METHOD).hr;
 }
 
 HRESULT GetText(IDispatch* object, DISPID id, std::string& text) {
-    Variant result;
-    const HRESULT hr = RawInvoke(object, id, DISPATCH_PROPERTYGET, {}, {}, result.Put());
-    if (SUCCEEDED(hr)) {
-        EXPECT_EQ(VT_BSTR, result.Get().vt);
-        text = result.Get().vt == VT_BSTR ? Narrow(result.Get().bstrVal) : std::string();
+    const DispatchResult read = PropertyGet(object, id);
+    if (read.Succeeded()) {
+        EXPECT_EQ(VT_BSTR, read.value.Get().vt);
+        text = VariantToString(read.value.Get()).value_or("");
     }
-    return hr;
+    return read.hr;
 }
 
-DISPID IdOfName(IDispatch* object, const wchar_t* name) {
-    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    DISPID id = 0;
-    EXPECT_EQ(S_OK, object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id)) << name;
-    return id;
-}
-
-// CurrentUser, then its Address looked up by name.
-HRESULT ReadAddress(IDispatch* session, std::string& address) {
-    Variant user;
-    HRESULT hr = RawInvoke(session, kCurrentUser, DISPATCH_PROPERTYGET, {}, {}, user.Put());
-    if (FAILED(hr)) {
-        return hr;
-    }
-    if (user.Get().vt != VT_DISPATCH || user.Get().pdispVal == nullptr) {
+// The Address of what CurrentUser gave, looked up by name.
+HRESULT AddressOf(const DispatchResult& user, std::string& address) {
+    if (user.value.Get().vt != VT_DISPATCH || user.value.Get().pdispVal == nullptr) {
         ADD_FAILURE() << "CurrentUser gave no object";
         return E_UNEXPECTED;
     }
-    LPOLESTR names[] = {const_cast<LPOLESTR>(L"Address")};
-    DISPID id = 0;
-    hr = user.Get().pdispVal->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-    if (FAILED(hr)) {
-        return hr;
-    }
-    return GetText(user.Get().pdispVal, id, address);
+    IDispatch* entry = user.value.Get().pdispVal;
+    const std::optional<DISPID> id = GetIdOfName(entry, "Address");
+    return id ? GetText(entry, *id, address) : DISP_E_UNKNOWNNAME;
+}
+
+HRESULT ReadAddress(IDispatch* session, std::string& address) {
+    const DispatchResult user = PropertyGet(session, kDispidCurrentUser);
+    return user.Succeeded() ? AddressOf(user, address) : user.hr;
 }
 
 std::string ReadAddress(IDispatch* session) {
@@ -130,20 +103,16 @@ std::string RegistryText(HKEY root, const std::string& key, const char* value) {
     return text;
 }
 
-// Each test has its own settings and journal, named by VARNEL_CDO_CONFIG.
+// Each test has its own settings and journal; the mailboxes are always these.
 class CdoStandin : public ::testing::Test {
   protected:
-    CdoStandin() : config_(folder_.File("cdo.ini")), journal_(folder_.File("cdo.journal")) {
-        SetEnvironmentVariableA("VARNEL_CDO_CONFIG", config_.c_str());
-        Configure("");
-    }
-    ~CdoStandin() override { SetEnvironmentVariableA("VARNEL_CDO_CONFIG", nullptr); }
+    static constexpr const char* kMailboxes =
+        "LONMX01=jdoe, asmith\r\nparmx02=Bob ; trailing comment";
 
-    // `session` holds extra lines for section [Session]; the mailboxes are always the same.
-    void Configure(const std::string& session) {
-        test_support::WriteFile(config_, "[Session]\r\nJournal=" + journal_ + "\r\n" + session +
-                                             "\r\n[Mailboxes]\r\nLONMX01=jdoe, asmith\r\n"
-                                             "parmx02=Bob ; trailing comment\r\n");
+    // The rest of the settings, for the sessions created from now on.
+    void Configure(sandbox::CdoSettingsFile session) {
+        session.mailboxes = kMailboxes;
+        cdo_.Set(session);
     }
 
     ComPtr<IDispatch> Create() {
@@ -153,17 +122,14 @@ class CdoStandin : public ::testing::Test {
         return session;
     }
 
-    std::vector<std::string> Journal() const {
-        return sandbox_journal::Texts(sandbox_journal::Read(journal_));
-    }
+    std::vector<std::string> Journal() const { return cdo_.Calls(); }
     bool Journaled(const std::string& text) const {
         const auto lines = Journal();
         return std::find(lines.begin(), lines.end(), text) != lines.end();
     }
 
     test_support::ScratchFolder folder_;
-    std::string config_;
-    std::string journal_;
+    launch_fixture::CdoSettings cdo_{kMailboxes};
 };
 
 TEST_F(CdoStandin, IsRegisteredPerUserAndReachableThroughMapiSession) {
@@ -171,7 +137,8 @@ TEST_F(CdoStandin, IsRegisteredPerUserAndReachableThroughMapiSession) {
     ASSERT_EQ(S_OK, CLSIDFromProgID(L"MAPI.Session", &clsid));
     EXPECT_TRUE(IsEqualCLSID(kSessionClsid, clsid));
 
-    const std::string classKey = std::string("Software\\Classes\\CLSID\\") + kClsidText;
+    const std::string classKey =
+        std::string("Software\\Classes\\CLSID\\") + sandbox::kSessionClsidText;
     const std::string dll = test_support::BuildPath("bin/sandbox/cdo_standin.dll");
     const std::string registered =
         RegistryText(HKEY_CURRENT_USER, classKey + "\\InprocServer32", nullptr);
@@ -179,7 +146,7 @@ TEST_F(CdoStandin, IsRegisteredPerUserAndReachableThroughMapiSession) {
     EXPECT_EQ("Apartment",
               RegistryText(HKEY_CURRENT_USER, classKey + "\\InprocServer32", "ThreadingModel"));
     EXPECT_EQ("MAPI.Session", RegistryText(HKEY_CURRENT_USER, classKey + "\\ProgID", nullptr));
-    EXPECT_EQ(kClsidText,
+    EXPECT_EQ(sandbox::kSessionClsidText,
               RegistryText(HKEY_CURRENT_USER, "Software\\Classes\\MAPI.Session\\CLSID", nullptr));
 }
 
@@ -203,24 +170,26 @@ TEST_F(CdoStandin, SessionOffersDispatchAndTheSessionInterfaceOnly) {
 TEST_F(CdoStandin, LogonTakesProfileInfoOnlyByName) {
     ComPtr<IDispatch> session = Create();
     ASSERT_TRUE(session);
-    const Bstr info = BstrFromString("LONMX01\njdoe");
+    const Variant info = Variant::FromBstr(BstrFromString("LONMX01\njdoe"));
 
     UINT argumentError = 99;
-    EXPECT_EQ(DISP_E_PARAMNOTFOUND, RawInvoke(session.Get(), kLogon, DISPATCH_METHOD,
-                                              {BstrArgument(info)}, {}, nullptr, &argumentError));
+    EXPECT_EQ(DISP_E_PARAMNOTFOUND, RawInvoke(session.Get(), kDispidLogon, DISPATCH_METHOD,
+                                              {info.Get()}, {}, &argumentError));
     EXPECT_EQ(0u, argumentError);
     // One named and one positional argument: still refused, and the positional one is blamed.
     argumentError = 99;
-    EXPECT_EQ(DISP_E_PARAMNOTFOUND, RawInvoke(session.Get(), kLogon, DISPATCH_METHOD,
-                                              {BstrArgument(info), BstrArgument(info)},
-                                              {kProfileInfo}, nullptr, &argumentError));
+    EXPECT_EQ(DISP_E_PARAMNOTFOUND,
+              RawInvoke(session.Get(), kDispidLogon, DISPATCH_METHOD, {info.Get(), info.Get()},
+                        {kDispidProfileInfo}, &argumentError));
     EXPECT_EQ(1u, argumentError);
     // A name it does not know.
-    EXPECT_EQ(DISP_E_PARAMNOTFOUND, RawInvoke(session.Get(), kLogon, DISPATCH_METHOD,
-                                              {BstrArgument(info)}, {7}, nullptr, &argumentError));
+    const NamedArgument unknown[] = {{7, &info.Get()}};
+    EXPECT_EQ(DISP_E_PARAMNOTFOUND,
+              Invoke(session.Get(), kDispidLogon, DISPATCH_METHOD, {}, unknown).hr);
     // Logon is a method, not a property.
-    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, RawInvoke(session.Get(), kLogon, DISPATCH_PROPERTYGET,
-                                               {BstrArgument(info)}, {kProfileInfo}));
+    const NamedArgument named[] = {{kDispidProfileInfo, &info.Get()}};
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND,
+              Invoke(session.Get(), kDispidLogon, DISPATCH_PROPERTYGET, {}, named).hr);
     EXPECT_EQ("Unknown", ReadAddress(session.Get()));
 
     EXPECT_TRUE(Journaled("Logon rejected args=1 named= reason=positional-argument"));
@@ -258,7 +227,7 @@ TEST_F(CdoStandin, AddressResolvesOnlyListedPairsAsSent) {
     ASSERT_TRUE(session);
     EXPECT_EQ("Unknown", ReadAddress(session.Get())) << "before any logon";
     EXPECT_EQ(S_OK, NamedLogon(session.Get(), "LONMX01\njdoe"));
-    EXPECT_EQ(S_OK, RawInvoke(session.Get(), kLogoff, DISPATCH_METHOD));
+    EXPECT_EQ(S_OK, Logoff(session.Get()));
     EXPECT_EQ("Unknown", ReadAddress(session.Get())) << "after Logoff";
 }
 
@@ -271,36 +240,36 @@ TEST_F(CdoStandin, ProfileInfoAcceptsByReferenceAndConvertibleValues) {
     VariantInit(&argument);
     argument.vt = VT_BSTR | VT_BYREF;
     argument.pbstrVal = &byReference;
-    EXPECT_EQ(S_OK, RawInvoke(session.Get(), kLogon, DISPATCH_METHOD, {argument}, {kProfileInfo}));
+    EXPECT_EQ(S_OK, NamedLogon(session.Get(), argument));
     EXPECT_EQ("/o=Sandbox/ou=LONMX01/cn=Recipients/cn=asmith", ReadAddress(session.Get()));
 
     VariantInit(&argument);
     argument.vt = VT_I4;
     argument.lVal = 12;
-    EXPECT_EQ(S_OK, RawInvoke(session.Get(), kLogon, DISPATCH_METHOD, {argument}, {kProfileInfo}));
+    EXPECT_EQ(S_OK, NamedLogon(session.Get(), argument));
     EXPECT_TRUE(Journaled("Logon args=1 named=6 ProfileInfo=12"));
 
     VariantInit(&argument);
     argument.vt = VT_ERROR;
     argument.scode = DISP_E_PARAMNOTFOUND;
     UINT argumentError = 99;
-    EXPECT_EQ(DISP_E_TYPEMISMATCH, RawInvoke(session.Get(), kLogon, DISPATCH_METHOD, {argument},
-                                             {kProfileInfo}, nullptr, &argumentError));
+    EXPECT_EQ(DISP_E_TYPEMISMATCH, RawInvoke(session.Get(), kDispidLogon, DISPATCH_METHOD,
+                                             {argument}, {kDispidProfileInfo}, &argumentError));
     EXPECT_EQ(0u, argumentError);
 }
 
 TEST_F(CdoStandin, NameIsTheConfiguredProfileOrAGeneratedOneWithSpaces) {
-    Configure("ProfileName=Sandbox Profile 1");
+    Configure({.profileName = "Sandbox Profile 1"});
     ComPtr<IDispatch> configured = Create();
     ASSERT_TRUE(configured);
     // The settings are read again for every new session.
-    Configure("ProfileName=");
+    Configure({});
     ComPtr<IDispatch> first = Create();
     ComPtr<IDispatch> second = Create();
     ASSERT_TRUE(first && second);
     std::string name;
     EXPECT_EQ(S_OK, NamedLogon(configured.Get(), "LONMX01\njdoe"));
-    EXPECT_EQ(S_OK, GetText(configured.Get(), kName, name));
+    EXPECT_EQ(S_OK, GetText(configured.Get(), kDispidName, name));
     EXPECT_EQ("Sandbox Profile 1", name);
 
     const std::regex generated("Varnel Temp (\\S+) ([0-9]+)");
@@ -309,8 +278,8 @@ TEST_F(CdoStandin, NameIsTheConfiguredProfileOrAGeneratedOneWithSpaces) {
     std::string secondName;
     EXPECT_EQ(S_OK, NamedLogon(first.Get(), "LONMX01\njdoe"));
     EXPECT_EQ(S_OK, NamedLogon(second.Get(), "PARMX02\nbob"));
-    EXPECT_EQ(S_OK, GetText(first.Get(), kName, firstName));
-    EXPECT_EQ(S_OK, GetText(second.Get(), kName, secondName));
+    EXPECT_EQ(S_OK, GetText(first.Get(), kDispidName, firstName));
+    EXPECT_EQ(S_OK, GetText(second.Get(), kDispidName, secondName));
     ASSERT_TRUE(std::regex_match(firstName, parts, generated)) << firstName;
     EXPECT_EQ("jdoe", parts[1].str());
     const int firstNumber = std::stoi(parts[2].str());
@@ -318,48 +287,48 @@ TEST_F(CdoStandin, NameIsTheConfiguredProfileOrAGeneratedOneWithSpaces) {
     EXPECT_EQ("bob", parts[1].str());
     EXPECT_EQ(firstNumber + 1, std::stoi(parts[2].str()));
     // The name outlives the logoff (it names the profile Outlook was started on).
-    EXPECT_EQ(S_OK, RawInvoke(first.Get(), kLogoff, DISPATCH_METHOD));
-    EXPECT_EQ(S_OK, GetText(first.Get(), kName, name));
+    EXPECT_EQ(S_OK, Logoff(first.Get()));
+    EXPECT_EQ(S_OK, GetText(first.Get(), kDispidName, name));
     EXPECT_EQ(firstName, name);
 }
 
 TEST_F(CdoStandin, InvokeAndGetIDsOfNamesFollowTheDispatchRules) {
     ComPtr<IDispatch> session = Create();
     ASSERT_TRUE(session);
-    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, RawInvoke(session.Get(), 999, DISPATCH_METHOD));
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, Invoke(session.Get(), 999, DISPATCH_METHOD).hr);
     EXPECT_EQ(E_INVALIDARG,
-              session->Invoke(kName, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, nullptr,
-                              nullptr, nullptr, nullptr));
+              session->Invoke(kDispidName, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
+                              nullptr, nullptr, nullptr, nullptr));
     DISPPARAMS none = {};
     EXPECT_EQ(DISP_E_UNKNOWNINTERFACE,
-              session->Invoke(kName, kSessionIid, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
-                              nullptr, nullptr, nullptr));
+              session->Invoke(kDispidName, kSessionIid, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
+                              &none, nullptr, nullptr, nullptr));
     // A property read with nowhere to put the value, with an argument, or as a method.
-    EXPECT_EQ(S_OK, RawInvoke(session.Get(), kName, DISPATCH_PROPERTYGET));
-    const Bstr extra = BstrFromString("x");
+    EXPECT_EQ(S_OK, RawInvoke(session.Get(), kDispidName, DISPATCH_PROPERTYGET));
+    const Variant extra = Variant::FromBstr(BstrFromString("x"));
     EXPECT_EQ(DISP_E_BADPARAMCOUNT,
-              RawInvoke(session.Get(), kName, DISPATCH_PROPERTYGET, {BstrArgument(extra)}));
-    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, RawInvoke(session.Get(), kName, DISPATCH_METHOD));
-    Variant name;
-    EXPECT_EQ(S_OK, RawInvoke(session.Get(), kName, DISPATCH_METHOD | DISPATCH_PROPERTYGET, {}, {},
-                              name.Put()));
-    EXPECT_EQ(VT_BSTR, name.Get().vt);
-    EXPECT_EQ(S_OK, RawInvoke(session.Get(), kCurrentUser, DISPATCH_PROPERTYGET));
+              Invoke(session.Get(), kDispidName, DISPATCH_PROPERTYGET, {&extra.Get(), 1}).hr);
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, Invoke(session.Get(), kDispidName, DISPATCH_METHOD).hr);
+    const DispatchResult name =
+        Invoke(session.Get(), kDispidName, DISPATCH_METHOD | DISPATCH_PROPERTYGET);
+    EXPECT_EQ(S_OK, name.hr);
+    EXPECT_EQ(VT_BSTR, name.value.Get().vt);
+    EXPECT_EQ(S_OK, RawInvoke(session.Get(), kDispidCurrentUser, DISPATCH_PROPERTYGET));
 
-    EXPECT_EQ(kLogon, IdOfName(session.Get(), L"LOGON"));
-    EXPECT_EQ(kCurrentUser, IdOfName(session.Get(), L"currentuser"));
-    EXPECT_EQ(kName, IdOfName(session.Get(), L"Name"));
-    EXPECT_EQ(kLogoff, IdOfName(session.Get(), L"LogOff"));
+    EXPECT_EQ(GetIdOfName(session.Get(), "LOGON"), kDispidLogon);
+    EXPECT_EQ(GetIdOfName(session.Get(), "currentuser"), kDispidCurrentUser);
+    EXPECT_EQ(GetIdOfName(session.Get(), "Name"), kDispidName);
+    EXPECT_EQ(GetIdOfName(session.Get(), "LogOff"), kDispidLogoff);
     LPOLESTR logon[] = {const_cast<LPOLESTR>(L"Logon"), const_cast<LPOLESTR>(L"profileinfo")};
     DISPID ids[2] = {};
     EXPECT_EQ(S_OK, session->GetIDsOfNames(IID_NULL, logon, 2, LOCALE_USER_DEFAULT, ids));
-    EXPECT_EQ(kLogon, ids[0]);
-    EXPECT_EQ(kProfileInfo, ids[1]);
+    EXPECT_EQ(kDispidLogon, ids[0]);
+    EXPECT_EQ(kDispidProfileInfo, ids[1]);
     LPOLESTR nameWithArgument[] = {const_cast<LPOLESTR>(L"Name"),
                                    const_cast<LPOLESTR>(L"ProfileInfo")};
     EXPECT_EQ(DISP_E_UNKNOWNNAME,
               session->GetIDsOfNames(IID_NULL, nameWithArgument, 2, LOCALE_USER_DEFAULT, ids));
-    EXPECT_EQ(kName, ids[0]);
+    EXPECT_EQ(kDispidName, ids[0]);
     EXPECT_EQ(DISPID_UNKNOWN, ids[1]);
     LPOLESTR unknown[] = {const_cast<LPOLESTR>(L"Address")};
     EXPECT_EQ(DISP_E_UNKNOWNNAME,
@@ -374,14 +343,14 @@ TEST_F(CdoStandin, JournalRecordsEveryCallInOrder) {
         EXPECT_EQ(S_OK, NamedLogon(session.Get(), "LONMX01\njdoe"));
         EXPECT_EQ("/o=Sandbox/ou=LONMX01/cn=Recipients/cn=jdoe", ReadAddress(session.Get()));
         std::string name;
-        EXPECT_EQ(S_OK, GetText(session.Get(), kName, name));
-        EXPECT_EQ(S_OK, RawInvoke(session.Get(), kLogoff, DISPATCH_METHOD));
+        EXPECT_EQ(S_OK, GetText(session.Get(), kDispidName, name));
+        EXPECT_EQ(S_OK, Logoff(session.Get()));
         EXPECT_TRUE(Journal().back() != "release") << "released too early";
         // Control characters never break a line.
         EXPECT_EQ(S_OK, NamedLogon(session.Get(), std::string("A\\B\tC\rD\x01"
                                                               "E\nF")));
     }
-    const auto lines = sandbox_journal::Read(journal_);
+    const auto lines = cdo_.Lines();
     for (std::size_t i = 0; i < lines.size(); ++i) {
         EXPECT_TRUE(lines[i].wellFormed) << lines[i].text;
         if (i > 0) {
@@ -421,7 +390,7 @@ class CdoStandinFailure : public CdoStandin, public ::testing::WithParamInterfac
 
 TEST_P(CdoStandinFailure, InjectedFailureHitsOnlyThatCall) {
     const std::string call = GetParam();
-    Configure("Fail=" + call + "\r\nFailCode=0x80040111");
+    Configure({.fail = call, .failCode = "0x80040111"});
     const auto expect = [&](const char* which) { return call == which ? kInjected : S_OK; };
 
     ComPtr<IDispatch> session;
@@ -435,14 +404,11 @@ TEST_P(CdoStandinFailure, InjectedFailureHitsOnlyThatCall) {
     ASSERT_TRUE(session);
     EXPECT_EQ(expect("Logon"), NamedLogon(session.Get(), "LONMX01\njdoe"));
 
-    Variant user;
-    EXPECT_EQ(expect("CurrentUser"),
-              RawInvoke(session.Get(), kCurrentUser, DISPATCH_PROPERTYGET, {}, {}, user.Put()));
+    const DispatchResult user = PropertyGet(session.Get(), kDispidCurrentUser);
+    EXPECT_EQ(expect("CurrentUser"), user.hr);
     if (call != "CurrentUser") {
-        ASSERT_EQ(VT_DISPATCH, user.Get().vt);
         std::string address;
-        EXPECT_EQ(expect("Address"),
-                  GetText(user.Get().pdispVal, IdOfName(user.Get().pdispVal, L"Address"), address));
+        EXPECT_EQ(expect("Address"), AddressOf(user, address));
         if (call != "Address") {
             // A failed logon leaves the session without a mailbox.
             EXPECT_EQ(call == "Logon" ? "Unknown" : "/o=Sandbox/ou=LONMX01/cn=Recipients/cn=jdoe",
@@ -450,8 +416,8 @@ TEST_P(CdoStandinFailure, InjectedFailureHitsOnlyThatCall) {
         }
     }
     std::string name;
-    EXPECT_EQ(expect("Name"), GetText(session.Get(), kName, name));
-    EXPECT_EQ(expect("Logoff"), RawInvoke(session.Get(), kLogoff, DISPATCH_METHOD));
+    EXPECT_EQ(expect("Name"), GetText(session.Get(), kDispidName, name));
+    EXPECT_EQ(expect("Logoff"), Logoff(session.Get()));
 
     const auto lines = Journal();
     const auto failures = std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
@@ -466,25 +432,24 @@ INSTANTIATE_TEST_SUITE_P(EachCall, CdoStandinFailure,
                                            "Logoff"));
 
 TEST_F(CdoStandin, FailCodeDefaultsToEFail) {
-    Configure("Fail=name");
+    Configure({.fail = "name"});
     ComPtr<IDispatch> session = Create();
     ASSERT_TRUE(session);
     std::string name;
-    EXPECT_EQ(E_FAIL, GetText(session.Get(), kName, name));
+    EXPECT_EQ(E_FAIL, GetText(session.Get(), kDispidName, name));
     EXPECT_TRUE(Journaled("fail Name 0x80004005"));
 }
 
 // A private copy of the DLL, loaded directly: its exports, its unload rule, and its settings
-// file beside it when VARNEL_CDO_CONFIG is not set.
+// file beside it when no settings file is named.
 TEST_F(CdoStandin, DllServesItsClassAndCountsLiveObjects) {
     const std::string copy = folder_.File("cdo_copy.dll");
     ASSERT_TRUE(CopyFileA(test_support::BuildPath("bin/sandbox/cdo_standin.dll").c_str(),
                           copy.c_str(), FALSE));
     const std::string beside = folder_.File("beside.journal");
-    test_support::WriteFile(folder_.File("cdo-standin.ini"),
-                            "[Session]\r\nJournal=" + beside +
-                                "\r\nProfileName=Beside The DLL\r\n");
-    SetEnvironmentVariableA("VARNEL_CDO_CONFIG", nullptr);
+    ASSERT_TRUE(sandbox::WriteCdoSettings(folder_.File("cdo-standin.ini"),
+                                          {.journal = beside, .profileName = "Beside The DLL"}));
+    SetEnvironmentVariableA(sandbox::kCdoSettingsVariable, nullptr);
 
     using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
     using CanUnloadNow = HRESULT(STDAPICALLTYPE*)();
@@ -517,7 +482,7 @@ TEST_F(CdoStandin, DllServesItsClassAndCountsLiveObjects) {
         EXPECT_EQ(S_FALSE, canUnloadNow());
 
         std::string name;
-        EXPECT_EQ(S_OK, GetText(session.Get(), kName, name));
+        EXPECT_EQ(S_OK, GetText(session.Get(), kDispidName, name));
         EXPECT_EQ("Beside The DLL", name);
         session.Reset();
         EXPECT_EQ(S_FALSE, canUnloadNow()) << "the server is still locked";
@@ -526,7 +491,7 @@ TEST_F(CdoStandin, DllServesItsClassAndCountsLiveObjects) {
         factory.Reset();
         EXPECT_EQ(S_OK, canUnloadNow());
     }
-    const auto lines = sandbox_journal::Texts(sandbox_journal::Read(beside));
+    const auto lines = sandbox::JournalTexts(sandbox::ReadJournal(beside));
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ("create", lines.front());
     EXPECT_EQ("release", lines.back());

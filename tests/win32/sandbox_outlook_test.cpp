@@ -2,8 +2,8 @@
 // Outlook's open command, started with CreateProcessA, and, as configured, ending at once with
 // a given code, showing Outlook's main window after a delay, or running with no window.
 
+#include "common/journal_reader.h"
 #include "platform/win32_raii.h"
-#include "support/sandbox_journal.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -91,12 +91,12 @@ class OutlookStandin : public ::testing::Test {
         }
     }
 
-    std::vector<sandbox_journal::Line> Journal() const { return sandbox_journal::Read(journal_); }
+    std::vector<sandbox::JournalLine> Journal() const { return sandbox::ReadJournal(journal_); }
 
     // The first journal line whose text starts with `prefix`, waiting for it if need be.
-    std::optional<sandbox_journal::Line> WaitForLine(const std::string& prefix,
-                                                     DWORD milliseconds = kStartTimeoutMs) const {
-        std::optional<sandbox_journal::Line> found;
+    std::optional<sandbox::JournalLine> WaitForLine(const std::string& prefix,
+                                                    DWORD milliseconds = kStartTimeoutMs) const {
+        std::optional<sandbox::JournalLine> found;
         test_support::PumpUntil(
             [&] {
                 for (const auto& line : Journal()) {
@@ -262,7 +262,7 @@ TEST_F(OutlookStandin, SettingsFileIsTheFallbackAndTheEnvironmentWins) {
         ASSERT_TRUE(child.started());
         EXPECT_EQ(7u, child.WaitForExit());
     }
-    const auto fromFile = sandbox_journal::Read(fileJournal);
+    const auto fromFile = sandbox::ReadJournal(fileJournal);
     ASSERT_EQ(2u, fromFile.size());
     EXPECT_EQ("exit 7", fromFile[1].text);
 
@@ -273,7 +273,7 @@ TEST_F(OutlookStandin, SettingsFileIsTheFallbackAndTheEnvironmentWins) {
         ASSERT_TRUE(child.started());
         EXPECT_EQ(9u, child.WaitForExit());
     }
-    EXPECT_EQ(4u, sandbox_journal::Read(fileJournal).size());
+    EXPECT_EQ(4u, sandbox::ReadJournal(fileJournal).size());
 
     // With the mode in the environment the file is not read at all.
     SetEnvironmentVariableA("VARNEL_OUTLOOK_MODE", "exit");
@@ -283,7 +283,7 @@ TEST_F(OutlookStandin, SettingsFileIsTheFallbackAndTheEnvironmentWins) {
         ASSERT_TRUE(child.started());
         EXPECT_EQ(0u, child.WaitForExit());
     }
-    EXPECT_EQ(4u, sandbox_journal::Read(fileJournal).size());
+    EXPECT_EQ(4u, sandbox::ReadJournal(fileJournal).size());
 }
 
 } // namespace

@@ -6,51 +6,56 @@
 
 #include "launcher/outlook.h"
 #include "platform/win32_raii.h"
+#include "common/cdo_settings.h"
+#include "common/journal_reader.h"
 #include "support/outlook_standin.h"
-#include "support/sandbox_journal.h"
 #include "support/test_support.h"
 
 #include <windows.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace launch_fixture {
 
-// The CDO stand-in's settings for sessions this process (and its children) create.
+// The CDO stand-in's settings for sessions this process (and its children) create, and its
+// journal.
 class CdoSettings {
   public:
     explicit CdoSettings(const std::string& mailboxes = "LONMX01=jdoe,asmith",
                          const std::string& fail = "", const std::string& profileName = "")
+        : CdoSettings({.profileName = profileName, .fail = fail, .mailboxes = mailboxes}) {}
+    // Any settings; the journal is always this object's own.
+    explicit CdoSettings(const sandbox::CdoSettingsFile& settings)
         : journal_(folder_.File("cdo.journal")), file_(folder_.File("cdo.ini")) {
-        Set(mailboxes, fail, profileName);
-        SetEnvironmentVariableA("VARNEL_CDO_CONFIG", file_.c_str());
+        Set(settings);
+        SetEnvironmentVariableA(sandbox::kCdoSettingsVariable, file_.c_str());
     }
     // New settings, same journal: the library reads them again for every session it creates.
     void Set(const std::string& mailboxes, const std::string& fail = "",
              const std::string& profileName = "") const {
-        test_support::WriteFile(file_, "[Session]\r\nJournal=" + journal_ +
-                                           "\r\nProfileName=" + profileName + "\r\nFail=" + fail +
-                                           "\r\n[Mailboxes]\r\n" + mailboxes + "\r\n");
+        Set({.profileName = profileName, .fail = fail, .mailboxes = mailboxes});
     }
-    ~CdoSettings() { SetEnvironmentVariableA("VARNEL_CDO_CONFIG", nullptr); }
+    void Set(sandbox::CdoSettingsFile settings) const {
+        settings.journal = journal_;
+        if (!sandbox::WriteCdoSettings(file_, settings)) {
+            throw std::runtime_error("cannot write " + file_);
+        }
+    }
+    ~CdoSettings() { SetEnvironmentVariableA(sandbox::kCdoSettingsVariable, nullptr); }
     CdoSettings(const CdoSettings&) = delete;
     CdoSettings& operator=(const CdoSettings&) = delete;
 
-    std::vector<std::string> Calls() const {
-        return sandbox_journal::Texts(sandbox_journal::Read(journal_));
-    }
-    std::vector<sandbox_journal::Line> Lines() const { return sandbox_journal::Read(journal_); }
+    std::vector<std::string> Calls() const { return sandbox::JournalTexts(Lines()); }
+    std::vector<sandbox::JournalLine> Lines() const { return sandbox::ReadJournal(journal_); }
     // The first line that is `call`, or `call` followed by its details; ticks 0 when none.
-    sandbox_journal::Line First(const std::string& call) const {
-        for (const sandbox_journal::Line& line : Lines()) {
-            if (line.text == call || line.text.rfind(call + " ", 0) == 0) {
-                return line;
-            }
-        }
-        return {};
+    sandbox::JournalLine First(const std::string& call) const {
+        return sandbox::FindJournalEvent(Lines(), call).value_or(sandbox::JournalLine{});
     }
-    bool Has(const std::string& call) const { return First(call).ticks != 0; }
+    bool Has(const std::string& call) const {
+        return sandbox::FindJournalEvent(Lines(), call).has_value();
+    }
 
   private:
     test_support::ScratchFolder folder_;

@@ -3,14 +3,13 @@
 // Drives the stand-in Outlook (bin/sandbox/OUTLOOK.EXE of the build) for tests of the code
 // that starts and watches Outlook: its settings, its journal and ending what is left of it.
 
+#include "common/journal_reader.h"
 #include "platform/win32_raii.h"
-#include "support/sandbox_journal.h"
 #include "support/test_support.h"
 
 #include <windows.h>
 #include <tlhelp32.h>
 
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <thread>
@@ -20,20 +19,6 @@ namespace outlook_standin {
 
 inline std::string ProgramPath() {
     return test_support::BuildPath("bin/sandbox/OUTLOOK.EXE");
-}
-
-// Now, in the journal's unit: FILETIME ticks of 100 ns from the precise system clock.
-inline std::uint64_t PreciseNow() {
-    using PreciseClock = void(WINAPI*)(LPFILETIME);
-    static const auto precise = reinterpret_cast<PreciseClock>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetSystemTimePreciseAsFileTime")));
-    FILETIME now{};
-    if (precise != nullptr) {
-        precise(&now);
-    } else {
-        GetSystemTimeAsFileTime(&now);
-    }
-    return (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
 }
 
 // User plus kernel time used by this process so far, in milliseconds.
@@ -111,22 +96,14 @@ class Session {
 
     std::string CommandLine() const { return "\"" + ProgramPath() + "\" /profile Test Profile"; }
 
-    std::vector<sandbox_journal::Line> Journal() const { return sandbox_journal::Read(journal_); }
+    std::vector<sandbox::JournalLine> Journal() const { return sandbox::ReadJournal(journal_); }
 
     // The first line of `event`, waiting up to `milliseconds` for the stand-in to write it.
-    std::optional<sandbox_journal::Line> WaitForEvent(const std::string& event,
-                                                      DWORD milliseconds) const {
-        std::optional<sandbox_journal::Line> found;
+    std::optional<sandbox::JournalLine> WaitForEvent(const std::string& event,
+                                                     DWORD milliseconds) const {
+        std::optional<sandbox::JournalLine> found;
         test_support::PumpUntil(
-            [&] {
-                for (const sandbox_journal::Line& line : Journal()) {
-                    if (line.text == event || line.text.rfind(event + " ", 0) == 0) {
-                        found = line;
-                        return true;
-                    }
-                }
-                return false;
-            },
+            [&] { return (found = sandbox::FindJournalEvent(Journal(), event)).has_value(); },
             milliseconds);
         return found;
     }

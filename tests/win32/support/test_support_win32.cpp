@@ -1,5 +1,6 @@
 #include "support/test_support.h"
 
+#include "common/files.h"
 #include "platform/message_pump.h"
 #include "platform/system_text.h"
 #include "version.h"
@@ -69,30 +70,13 @@ ScratchFolder::~ScratchFolder() {
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    if (!sandbox::WriteWholeFile(path, bytes)) {
         throw std::runtime_error("cannot write " + path);
     }
-    DWORD written = 0;
-    ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
 }
 
 std::string ReadFile(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return {};
-    }
-    std::string bytes;
-    char chunk[4096];
-    DWORD got = 0;
-    while (::ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) {
-        bytes.append(chunk, got);
-    }
-    CloseHandle(file);
-    return bytes;
+    return sandbox::ReadWholeFile(path);
 }
 
 bool FileExists(const std::string& path) {

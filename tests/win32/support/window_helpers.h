@@ -1,8 +1,8 @@
 #pragma once
 
 // Reading windows as a test sees them: texts, classes, the windows of this thread or of a
-// process, control rectangles, fonts, a device context that is given back, and a driver for
-// the modal loops (message boxes, menus, the About box) that a test starts and cannot leave.
+// process, control rectangles, fonts, tool tips, device contexts that are given back, and a driver
+// for the modal loops (message boxes, menus, the About box) that a test starts and cannot leave.
 
 #include <windows.h>
 
@@ -41,6 +41,8 @@ std::string MessageOf(HWND box);
 
 // The tool-tip window of this thread that `owner` owns, or nullptr.
 HWND ToolTipOf(HWND owner);
+// The text that the tool tips `tips` show for `tool`, a control of `owner`.
+std::string ToolTipText(HWND tips, HWND owner, HWND tool);
 
 // A control's rectangle in pixels relative to `window`'s client area.
 RECT RectIn(HWND window, HWND control);
@@ -74,6 +76,29 @@ class WindowDc {
     HWND window_;
     HDC dc_;
     HGDIOBJ old_ = nullptr;
+};
+
+// A memory device context like the screen's with a bitmap of `width` x `height` pixels of its
+// own selected into it, all given back at destruction.
+class MemoryDc {
+  public:
+    MemoryDc(int width, int height)
+        : dc_(CreateCompatibleDC(WindowDc(nullptr).get())),
+          bitmap_(CreateCompatibleBitmap(WindowDc(nullptr).get(), width, height)),
+          old_(SelectObject(dc_, bitmap_)) {}
+    ~MemoryDc() {
+        SelectObject(dc_, old_);
+        DeleteObject(bitmap_);
+        DeleteDC(dc_);
+    }
+    MemoryDc(const MemoryDc&) = delete;
+    MemoryDc& operator=(const MemoryDc&) = delete;
+    HDC get() const { return dc_; }
+
+  private:
+    HDC dc_;
+    HBITMAP bitmap_;
+    HGDIOBJ old_;
 };
 
 // Drives a modal loop from inside it: a thread timer fires in the loop every `interval` ms,

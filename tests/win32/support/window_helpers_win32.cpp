@@ -100,6 +100,17 @@ HWND ToolTipOf(HWND owner) {
     return nullptr;
 }
 
+std::string ToolTipText(HWND tips, HWND owner, HWND tool) {
+    char text[256] = {};
+    TOOLINFOA info{};
+    info.cbSize = sizeof info;
+    info.hwnd = owner;
+    info.uId = reinterpret_cast<UINT_PTR>(tool);
+    info.lpszText = text;
+    SendMessageA(tips, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&info));
+    return text;
+}
+
 RECT RectIn(HWND window, HWND control) {
     RECT rect{};
     GetWindowRect(control, &rect);
