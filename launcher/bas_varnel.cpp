@@ -23,9 +23,9 @@ std::wstring IniPathInFolder(const std::wstring& folder) {
     return folder + L"\\" + kIniFileName;
 }
 
-std::int16_t LoadLocations(const ProfileStringService& service) {
+std::int16_t LoadLocations(const ProfileStringService& service, bool* cut) {
     std::vector<LocationEntry> rows;
-    const std::int16_t n = ReadIniSection(service, kLocationsSection, IniPath, rows);
+    const std::int16_t n = ReadIniSection(service, kLocationsSection, IniPath, rows, cut);
     if (n < 1) {
         return n;
     }

@@ -29,8 +29,8 @@ std::wstring FolderOfPath(const std::wstring& filePath);
 std::wstring IniPathInFolder(const std::wstring& folder);
 
 // Loads section "Locations" of IniPath into rows 1..n of Locations; returns n. With no
-// entries Locations keeps its single manual row.
-std::int16_t LoadLocations(const ProfileStringService& service);
+// entries Locations keeps its single manual row. `cut` as ReadIniSection gives it.
+std::int16_t LoadLocations(const ProfileStringService& service, bool* cut = nullptr);
 
 // Server of the row behind list position `position` (row position + 1; -1 is the manual row).
 // Positions the list cannot produce give the empty text.

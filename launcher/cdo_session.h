@@ -8,8 +8,8 @@
 #include <memory>
 
 #ifdef _WIN32
-// A new session object with its Session interface; nullptr when the object cannot be created
-// or does not offer that interface. Call it on the user-interface thread, which becomes the
-// object's single-threaded apartment.
+// A new session object with its Session interface; throws ComError when the object cannot be
+// created or does not offer that interface. Call it on the user-interface thread, which becomes
+// the object's single-threaded apartment.
 std::unique_ptr<CdoSession> CreateCdoSession();
 #endif

@@ -21,62 +21,68 @@ constexpr DISPID kLogon = 119;
 // The CurrentUser object's member, looked up by name at run time.
 constexpr const char* kAddress = "Address";
 
+// A call that failed throws its failure code.
+void ThrowIfFailed(HRESULT hr) {
+    if (FAILED(hr)) {
+        throw ComError(hr);
+    }
+}
+
+// The value a read gave, as text; one that does not convert throws as the system's conversion
+// fails.
+std::string Text(const DispatchResult& read) {
+    ThrowIfFailed(read.hr);
+    const std::optional<std::string> text = VariantToString(read.value.Get());
+    if (!text) {
+        throw ComError(DISP_E_TYPEMISMATCH);
+    }
+    return *text;
+}
+
+// Every call throws when it fails (ComError, or what the conversion of a text throws); the
+// launch's steps catch it (LaunchOutlook).
 class ComCdoSession final : public CdoSession {
   public:
     explicit ComCdoSession(ComPtr<IDispatch> session) : session_(std::move(session)) {}
 
-    // Text that does not convert to the session's characters throws; the launch's steps catch
-    // it (LaunchOutlook).
-    bool Logon(const std::string& profileInfo) override {
+    void Logon(const std::string& profileInfo) override {
         // ProfileInfo alone, by name; every other parameter keeps its default.
         const Variant argument = Variant::FromBstr(BstrFromString(profileInfo));
         const NamedArgument named[] = {{kProfileInfo, &argument.Get()}};
-        return Invoke(session_.Get(), kLogon, DISPATCH_METHOD, {}, named).Succeeded();
+        ThrowIfFailed(Invoke(session_.Get(), kLogon, DISPATCH_METHOD, {}, named).hr);
     }
 
-    std::optional<std::string> CurrentUserAddress() override {
+    std::string CurrentUserAddress() override {
         const ComPtr<IDispatch> user = CurrentUser();
-        if (!user) {
-            return std::nullopt;
-        }
         const std::optional<DISPID> address = GetIdOfName(user.Get(), kAddress);
         if (!address) {
-            return std::nullopt;
+            throw ComError(DISP_E_UNKNOWNNAME);
         }
         return Text(PropertyGet(user.Get(), *address));
     }
 
-    std::optional<std::string> Name() override { return Text(PropertyGet(session_.Get(), kName)); }
+    std::string Name() override { return Text(PropertyGet(session_.Get(), kName)); }
 
-    bool Logoff() override { return Invoke(session_.Get(), kLogoff, DISPATCH_METHOD).Succeeded(); }
+    void Logoff() override { ThrowIfFailed(Invoke(session_.Get(), kLogoff, DISPATCH_METHOD).hr); }
 
   private:
-    // The CurrentUser object's dispatch interface; empty when the read failed or gave no
-    // object.
+    // The CurrentUser object's dispatch interface.
     ComPtr<IDispatch> CurrentUser() {
-        const DispatchResult user = PropertyGet(session_.Get(), kCurrentUser);
-        ComPtr<IDispatch> result;
-        if (!user.Succeeded()) {
-            return result;
-        }
-        const VARIANT& value = user.value.Get();
+        const DispatchResult read = PropertyGet(session_.Get(), kCurrentUser);
+        ThrowIfFailed(read.hr);
+        const VARIANT& value = read.value.Get();
         IUnknown* object = nullptr;
         if (value.vt == VT_DISPATCH) {
             object = value.pdispVal;
         } else if (value.vt == VT_UNKNOWN) {
             object = value.punkVal;
         }
-        if (object != nullptr) {
-            object->QueryInterface(IID_IDispatch, result.PutVoid());
+        if (object == nullptr) {
+            throw ComError(DISP_E_TYPEMISMATCH);
         }
-        return result;
-    }
-
-    static std::optional<std::string> Text(const DispatchResult& read) {
-        if (!read.Succeeded()) {
-            return std::nullopt;
-        }
-        return VariantToString(read.value.Get());
+        ComPtr<IDispatch> user;
+        ThrowIfFailed(object->QueryInterface(IID_IDispatch, user.PutVoid()));
+        return user;
     }
 
     ComPtr<IDispatch> session_;
@@ -86,8 +92,9 @@ class ComCdoSession final : public CdoSession {
 
 std::unique_ptr<CdoSession> CreateCdoSession() {
     ComPtr<IDispatch> session;
-    if (FAILED(CreateObjectByProgId(kCdoSessionProgId, kSessionInterface, session)) || !session) {
-        return nullptr;
+    ThrowIfFailed(CreateObjectByProgId(kCdoSessionProgId, kSessionInterface, session));
+    if (!session) {
+        throw ComError(E_POINTER);
     }
     return std::make_unique<ComCdoSession>(std::move(session));
 }

@@ -47,18 +47,18 @@ std::string ProfileInfo(const std::string& server, const std::string& emailAlias
 std::string OutlookCommandLine(const std::string& outlookPath, const std::string& startupSwitch,
                                const std::string& profileName);
 
-// One CDO session; destroying it releases the session object.
+// One CDO session; destroying it releases the session object. A call that fails throws, saying
+// why (what() names the failure code and its meaning).
 class CdoSession {
   public:
     virtual ~CdoSession() = default;
-    // Logon with ProfileInfo as its only argument; false when the call failed.
-    virtual bool Logon(const std::string& profileInfo) = 0;
-    // The Address of CurrentUser; nullopt when either read failed.
-    virtual std::optional<std::string> CurrentUserAddress() = 0;
-    // The name of the session's profile; nullopt when the read failed.
-    virtual std::optional<std::string> Name() = 0;
-    // false when the call failed.
-    virtual bool Logoff() = 0;
+    // Logon with ProfileInfo as its only argument.
+    virtual void Logon(const std::string& profileInfo) = 0;
+    // The Address of CurrentUser.
+    virtual std::string CurrentUserAddress() = 0;
+    // The name of the session's profile.
+    virtual std::string Name() = 0;
+    virtual void Logoff() = 0;
 };
 
 // What the launch needs of the main window.
@@ -83,7 +83,8 @@ class LaunchWindow {
 class LaunchServices {
   public:
     virtual ~LaunchServices() = default;
-    // A new "MAPI.Session"; nullptr when it cannot be created or lacks the Session interface.
+    // A new "MAPI.Session"; throws, saying why, when it cannot be created or lacks the Session
+    // interface.
     virtual std::unique_ptr<CdoSession> CreateSession() = 0;
     virtual bool IsOutlookRunning() = 0;
     // Outlook's program from its open command; empty when none is found.
@@ -91,13 +92,16 @@ class LaunchServices {
     // Starts the command line and waits until it ends or Outlook's window is up; false when no
     // process was started.
     virtual bool RunAndWait(const std::string& commandLine) = 0;
+    // One line of the launch's trace: what a step did and how it ended.
+    virtual void Trace(const std::string& line) noexcept = 0;
 };
 
 // The launch itself. A step that fails (a false or empty answer, or an exception) skips the rest
 // of that step and the launch goes on with the next one; nothing escapes. This is the one place
-// where failures are caught: the layers below let exceptions through to here, and a debug build
-// writes each one it catches to the debugger's output. A created session is
-// always logged off and released. Once the window is gone nothing touches it any more.
+// where failures are caught: the layers below let exceptions through to here. Each step is
+// traced, and each error that skipped the rest of a step, with the step and the error. A created
+// session is always logged off and released. Once the window is gone nothing touches it any
+// more.
 void LaunchOutlook(LaunchWindow& window, LaunchServices& services, const std::string& emailAlias);
 
 // What the launch button (cmdLogon_Click) does: refuses while Outlook runs, otherwise locks the

@@ -1,5 +1,8 @@
 #include "launcher/bas_varnel.h"
 
+#include "platform/system_text.h"
+#include "platform/trace.h"
+
 #include <windows.h>
 
 std::wstring GetIniPath() {
@@ -24,5 +27,12 @@ std::wstring GetIniPath() {
 }
 
 std::int16_t LoadLocations() {
-    return LoadLocations(SystemProfileService());
+    bool cut = false;
+    const std::int16_t count = LoadLocations(SystemProfileService(), &cut);
+    const bool found = GetFileAttributesW(IniPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+    Trace({"varnel.ini: ", AnsiFromWide(IniPath).value_or("?"), found ? " (found)" : " (not found)",
+           ", ", Decimal(count), count == 1 ? " location read" : " locations read",
+           cut ? "; the name list was cut at its buffer, the names from there on are not listed"
+               : ""});
+    return count;
 }

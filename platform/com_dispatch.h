@@ -6,10 +6,23 @@
 
 #include "platform/ole_api.h"
 
+#include <exception>
 #include <optional>
 #include <span>
 #include <string>
 #include <utility>
+
+// A COM call that failed: what() gives the code and what it means (HresultText), for the
+// launch's continue-on-error rule, which writes it to the trace. The text is kept in the error
+// itself, so that copying it cannot fail.
+class ComError : public std::exception {
+  public:
+    explicit ComError(HRESULT code) noexcept;
+    const char* what() const noexcept override { return what_; }
+
+  private:
+    char what_[160];
+};
 
 // Owns one reference to a COM interface and releases it exactly once.
 template <typename Interface> class ComPtr {
@@ -137,7 +150,7 @@ class Variant {
 };
 
 // `text` (ANSI code page) as a new BSTR. Throws std::bad_alloc when memory runs out, and
-// std::invalid_argument or std::length_error when the text cannot be converted.
+// ComError (E_INVALIDARG) when the text cannot be converted.
 Bstr BstrFromString(const std::string& text);
 
 // Any value that converts to text (VariantChangeType to VT_BSTR), in the ANSI code page;

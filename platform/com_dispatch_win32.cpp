@@ -1,10 +1,10 @@
 #include "platform/com_dispatch.h"
 
+#include "platform/error_text.h"
 #include "platform/system_text.h"
 
 #include <climits>
 #include <new>
-#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -39,16 +39,25 @@ class ExceptionInfo {
 
 } // namespace
 
+ComError::ComError(HRESULT code) noexcept : what_() {
+    try {
+        const std::string text = HresultText(code);
+        text.copy(what_, sizeof what_ - 1);
+    } catch (...) {
+        // No memory for the description: the error goes without it.
+    }
+}
+
 Bstr BstrFromString(const std::string& text) {
     if (text.size() > static_cast<std::size_t>(INT_MAX)) {
-        throw std::length_error("text too long for a BSTR");
+        throw ComError(E_INVALIDARG);
     }
     const int length = static_cast<int>(text.size());
     int wideLength = 0;
     if (length > 0) {
         wideLength = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
         if (wideLength <= 0) {
-            throw std::invalid_argument("text does not convert from the ANSI code page");
+            throw ComError(E_INVALIDARG);
         }
     }
     // An empty text is still a real (empty) BSTR, not a null one.
@@ -58,7 +67,7 @@ Bstr BstrFromString(const std::string& text) {
     }
     if (length > 0 && MultiByteToWideChar(CP_ACP, 0, text.data(), length, result.Get(),
                                           wideLength) != wideLength) {
-        throw std::invalid_argument("text does not convert from the ANSI code page");
+        throw ComError(E_INVALIDARG);
     }
     return result;
 }

@@ -44,9 +44,13 @@ std::vector<std::string> SplitNameList(const std::string& nameList) {
 }
 
 std::int16_t ReadIniSection(const ProfileStringService& service, const std::string& section,
-                            const std::wstring& file, std::vector<LocationEntry>& rows) {
+                            const std::wstring& file, std::vector<LocationEntry>& rows, bool* cut) {
     const std::string nameList =
         CallService(service, section.c_str(), nullptr, "", kSectionNameListSize, file.c_str());
+    if (cut != nullptr) {
+        // A whole list ends with the null after its last name; a cut one with part of a name.
+        *cut = !nameList.empty() && nameList.back() != '\0';
+    }
     std::int16_t count = 0;
     for (const std::string& name : SplitNameList(nameList)) {
         if (count == std::numeric_limits<std::int16_t>::max()) {

@@ -28,9 +28,12 @@ std::string ReadIniValue(const ProfileStringService& service, const std::string&
                          std::int16_t bufferSize, const std::wstring& file);
 
 // Fills rows 1..count with (name, value) of every entry of section, in the file's order, and
-// returns count. Row 0 stays empty; with no entries rows is left as it was passed.
+// returns count. Row 0 stays empty; with no entries rows is left as it was passed. `cut`, when
+// given, tells whether the name list was cut by its buffer (its last name, and every name after
+// it in the file, are not read).
 std::int16_t ReadIniSection(const ProfileStringService& service, const std::string& section,
-                            const std::wstring& file, std::vector<LocationEntry>& rows);
+                            const std::wstring& file, std::vector<LocationEntry>& rows,
+                            bool* cut = nullptr);
 
 // The complete names of a name list as the service returns it (count characters): each name
 // ends at a null character; a trailing name without one was cut by the buffer and is dropped.

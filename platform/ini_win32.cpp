@@ -17,9 +17,9 @@ ProfileStringService SystemProfileService() {
         const std::wstring wideKey = key != nullptr ? WideFromAnsi(key) : std::wstring();
         const std::wstring wideDefault = WideFromAnsi(defaultText);
         std::wstring wide(size, L' ');
-        const DWORD copied = GetPrivateProfileStringW(
-            wideSection.c_str(), key != nullptr ? wideKey.c_str() : nullptr, wideDefault.c_str(),
-            wide.data(), size, file);
+        const DWORD copied = GetPrivateProfileStringW(wideSection.c_str(),
+                                                      key != nullptr ? wideKey.c_str() : nullptr,
+                                                      wideDefault.c_str(), wide.data(), size, file);
         // Characters of two bytes in the code page may make the text longer than the buffer;
         // it is cut there, as the service cuts what does not fit.
         const std::string text =

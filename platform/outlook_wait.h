@@ -6,6 +6,10 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 
-void WaitForProcessOrOutlook(HANDLE process, const std::function<bool()>& outlookIsUp);
+// Nothing when Outlook's window is up; otherwise the ended process's exit code.
+std::optional<std::uint32_t> WaitForProcessOrOutlook(HANDLE process,
+                                                     const std::function<bool()>& outlookIsUp);

@@ -1,6 +1,7 @@
 #include "platform/outlook_wait.h"
 
 #include "platform/message_pump.h"
+#include "platform/trace.h"
 #include "platform/wait_rules.h"
 #include "platform/window_creation_hook.h"
 
@@ -20,7 +21,8 @@ std::optional<std::uint32_t> ExitCode(HANDLE process) {
 } // namespace
 
 // Makes the calls that WaitRules asks for.
-void WaitForProcessOrOutlook(HANDLE process, const std::function<bool()>& outlookIsUp) {
+std::optional<std::uint32_t> WaitForProcessOrOutlook(HANDLE process,
+                                                     const std::function<bool()>& outlookIsUp) {
     WindowCreationHook hook;
     WaitRules rules(hook.Installed());
     for (;;) {
@@ -31,17 +33,18 @@ void WaitForProcessOrOutlook(HANDLE process, const std::function<bool()>& outloo
                 rules.WindowCreated();
             }
             if (QuitRequested() && rules.WatchesQueue()) {
+                Trace({"the program is asked to quit: the wait goes on without the window"});
                 rules.QuitTaken();
                 hook.Remove();
             }
-            if (rules.ProcessEnded(WaitForSingleObject(process, 0) == WAIT_OBJECT_0,
-                                   ExitCode(process))) {
-                return;
+            const std::optional<std::uint32_t> exitCode = ExitCode(process);
+            if (rules.ProcessEnded(WaitForSingleObject(process, 0) == WAIT_OBJECT_0, exitCode)) {
+                return exitCode.value_or(0);
             }
         }
         if (rules.TestDue(GetTickCount64())) {
             if (outlookIsUp()) {
-                return;
+                return std::nullopt;
             }
             rules.Tested(GetTickCount64());
         }

@@ -1,7 +1,9 @@
 #include "platform/process_runner.h"
 
+#include "platform/error_text.h"
 #include "platform/message_pump.h"
 #include "platform/outlook_wait.h"
+#include "platform/trace.h"
 #include "platform/win32_raii.h"
 
 #include <windows.h>
@@ -47,12 +49,27 @@ bool RunAndWait(const std::string& commandLine, const std::function<bool()>& out
     PROCESS_INFORMATION created = {};
     if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS,
                         nullptr, nullptr, &startup, &created)) {
+        Trace({"CreateProcess failed: ", SystemErrorText(GetLastError())});
         return false;
     }
     const UniqueHandle process(created.hProcess);
     const UniqueHandle thread(created.hThread);
+    Trace({"CreateProcess: started, process id ", Decimal(static_cast<long>(created.dwProcessId)),
+           "; a pause of ", Decimal(static_cast<long>(pauseMilliseconds)),
+           " ms, then the wait for Outlook's window"});
 
     PauseTakingNoInput(pauseMilliseconds);
-    WaitForProcessOrOutlook(process.get(), outlookIsUp);
+    const ULONGLONG watched = GetTickCount64();
+    const std::optional<std::uint32_t> exitCode =
+        WaitForProcessOrOutlook(process.get(), outlookIsUp);
+    const auto waited = static_cast<long>(GetTickCount64() - watched);
+    if (exitCode) {
+        Trace({"the wait is over after ", Decimal(waited),
+               " ms of watching: the started program ended with exit code ",
+               Decimal(static_cast<long>(*exitCode))});
+    } else {
+        Trace({"the wait is over after ", Decimal(waited),
+               " ms of watching: Outlook's window is up"});
+    }
     return true;
 }

@@ -49,7 +49,8 @@ LONG OpenRegKey(HKEY root, const std::string& keyPath, REGSAM access, UniqueRegK
 LONG QueryRegValue(HKEY key, const std::string& valueName, RegValue& value);
 
 // The text form of the value, or defaultText when the key or the value cannot be read
-// (missing, no access, or data larger than kRegDataBufferSize bytes).
+// (missing, no access, or data larger than kRegDataBufferSize bytes). `status`, when given,
+// receives the registry status of the read (0 = success), which tells why.
 std::string ReadRegValue(HKEY root, const std::string& keyPath, const std::string& valueName,
-                         const std::string& defaultText);
+                         const std::string& defaultText, LONG* status = nullptr);
 #endif

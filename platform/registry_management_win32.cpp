@@ -39,15 +39,19 @@ LONG QueryRegValue(HKEY key, const std::string& valueName, RegValue& value) {
 }
 
 std::string ReadRegValue(HKEY root, const std::string& keyPath, const std::string& valueName,
-                         const std::string& defaultText) {
+                         const std::string& defaultText, LONG* status) {
     std::string result = defaultText;
     UniqueRegKey key;
-    if (OpenRegKey(root, keyPath, KEY_READ, key) != ERROR_SUCCESS) {
-        return result;
-    }
     RegValue value;
-    if (QueryRegValue(key.get(), valueName, value) == ERROR_SUCCESS) {
+    LONG read = OpenRegKey(root, keyPath, KEY_READ, key);
+    if (read == ERROR_SUCCESS) {
+        read = QueryRegValue(key.get(), valueName, value);
+    }
+    if (read == ERROR_SUCCESS) {
         result = value.Text();
+    }
+    if (status != nullptr) {
+        *status = read;
     }
     return result;
 }

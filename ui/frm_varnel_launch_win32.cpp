@@ -6,6 +6,7 @@
 #include "launcher/outlook.h"
 #include "platform/process_runner.h"
 #include "platform/system_dlls.h"
+#include "platform/trace.h"
 #include "resources/resource_ids.h"
 #include "ui/frm_varnel.h"
 
@@ -100,6 +101,7 @@ class SystemLaunchServices final : public LaunchServices {
     bool RunAndWait(const std::string& commandLine) override {
         return ::RunAndWait(commandLine, ::IsOutlookRunning, pauseMilliseconds_);
     }
+    void Trace(const std::string& line) noexcept override { ::Trace({line}); }
 
   private:
     unsigned long pauseMilliseconds_;

@@ -1,6 +1,8 @@
 // The real varnel.exe with the real 30-second pause, against the stand-in CDO library and the
 // stand-in Outlook: a launch from the button to Outlook's window and the log-off, the three
-// messages, and closing the window while Outlook starts.
+// messages, closing the window while Outlook starts, and the trace that a helpdesk reads with a
+// debug-output viewer.
+#include "support/debug_output_reader.h"
 #include "support/launch_fixture.h"
 #include "support/outlook_standin.h"
 #include "support/test_support.h"
@@ -8,6 +10,9 @@
 #include "ui/frm_varnel.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <initializer_list>
 
 namespace {
 
@@ -22,8 +27,30 @@ const std::string kIni = "[Locations]\r\nLondon=LONMX01\r\nParis=PARMX02\r\n";
 class LaunchEndToEnd : public ::testing::Test {
   protected:
     void SetUp() override {
+        ASSERT_EQ(debugOutput.Failure(), "");
         registration.Set(launch_fixture::StandInCommand());
         SetEnvironmentVariableA("USERNAME", "jdoe");
+    }
+    // Empty when the program's trace, once its launch is over, holds lines with each of
+    // `fragments` in this order; otherwise the first fragment missing, and the trace.
+    std::string TraceMisses(const Varnel& varnel, std::initializer_list<std::string> fragments) {
+        std::vector<std::string> lines;
+        PumpUntil(
+            [&] {
+                lines = debugOutput.LinesOf(varnel.Id());
+                return !lines.empty() && lines.back() == "Varnel: the launch is over";
+            },
+            45000);
+        auto line = lines.begin();
+        for (const std::string& fragment : fragments) {
+            line = std::find_if(line, lines.end(), [&](const std::string& text) {
+                return text.find(fragment) != std::string::npos;
+            });
+            if (line == lines.end()) {
+                return "no line with: " + fragment + "\n" + ::testing::PrintToString(lines);
+            }
+        }
+        return "";
     }
     // Presses the launch button as a click would.
     static void ClickLaunch(HWND main) {
@@ -38,6 +65,7 @@ class LaunchEndToEnd : public ::testing::Test {
                               : launch_fixture::ShownMessage{};
     }
 
+    test_support::DebugOutputReader debugOutput;
     OutlookRegistration registration;
 };
 
@@ -63,6 +91,21 @@ TEST_F(LaunchEndToEnd, LaunchesOutlookWithTheSwitchAndLogsOffAfterItsWindow) {
     EXPECT_LT(waited, 40000u);
     EXPECT_GT(cdo.First("Logoff").ticks, window->ticks) << ::testing::PrintToString(cdo.Calls());
     EXPECT_TRUE(cdo.Has("Logon args=1 named=6 ProfileInfo=LONMX01\\njdoe"));
+    const std::string program = "\"" + outlook_standin::ProgramPath() + "\"";
+    EXPECT_EQ(
+        TraceMisses(varnel, {"varnel.ini: " + varnel.Folder() +
+                                 "\\varnel.ini (found), 2 "
+                                 "locations read",
+                             "the launch begins", "CreateObject(\"MAPI.Session\"): created",
+                             "Logon: server=LONMX01, alias=jdoe", "Logon: succeeded",
+                             "CurrentUser.Address: \"", ": a mailbox",
+                             "outlook\\shell\\open\\command, default value: " + program +
+                                 " /select \"%1\"; its program: " + program,
+                             "RunAndWait: " + program +
+                                 " /select /cleanschedplus /profile Varnel Temp jdoe 1",
+                             "CreateProcess: started", "ms of watching: Outlook's window is up",
+                             "Logoff: succeeded", "the session is released"}),
+        "");
     EXPECT_TRUE(PumpUntil([&] { return IsWindowEnabled(GetDlgItem(main, IDC_CMD_LOGON)); }, 5000));
 
     PostMessageA(main, WM_CLOSE, 0, 0);
@@ -102,9 +145,42 @@ TEST_F(LaunchEndToEnd, OutlookNotRegisteredOrNotStartableShowsItsMessage) {
         const launch_fixture::ShownMessage shown = AnswerMessage(varnel, 15000);
         EXPECT_EQ(shown.text, "Outlook not found. Verify that Outlook is installed properly.");
         EXPECT_LT(GetTickCount64() - pressed, 15000u) << "no 30-second wait for nothing";
+        EXPECT_EQ(TraceMisses(varnel, {registered ? "CreateProcess failed: 2 ("
+                                                  : "default value, cannot be read: 2 (",
+                                       "shows the message \"Outlook not found."}),
+                  "");
         EXPECT_TRUE(PumpUntil([&] { return cdo.Has("release"); }, 10000));
         EXPECT_TRUE(cdo.Has("Logoff"));
     }
+}
+
+TEST_F(LaunchEndToEnd, TheTraceNamesTheStepThatFailedAndWhy) {
+    // The CDO library not installed: the launch seems to do nothing at all.
+    {
+        launch_fixture::CdoRegistration cdoClass;
+        cdoClass.Remove();
+        Varnel varnel(kIni);
+        HWND main = varnel.MainWindow();
+        ASSERT_NE(main, nullptr);
+        ClickLaunch(main);
+        EXPECT_EQ(TraceMisses(varnel, {"CreateObject(\"MAPI.Session\") failed: 0x800401F3 "
+                                       "(CO_E_CLASSSTRING: no \"MAPI.Session\" is registered"}),
+                  "");
+    }
+    // The server refuses the logon.
+    CdoSettings cdo({.fail = "Logon", .failCode = "0x80040111", .mailboxes = "LONMX01=jdoe"});
+    Varnel varnel(kIni);
+    HWND main = varnel.MainWindow();
+    ASSERT_NE(main, nullptr);
+    ClickLaunch(main);
+    EXPECT_EQ(AnswerMessage(varnel, 15000).text,
+              "Unable to Establish MAPI Session. Verify the server setting.");
+    EXPECT_EQ(TraceMisses(varnel, {"Logon: server=LONMX01, alias=jdoe",
+                                   "Logon failed: 0x80040111 (MAPI_E_LOGON_FAILED: the logon "
+                                   "failed); the rest of this step is skipped",
+                                   "CurrentUser.Address: \"Unknown\": the logon reached no mailbox",
+                                   "Logoff: succeeded"}),
+              "");
 }
 
 TEST_F(LaunchEndToEnd, ThePauseAnswersOtherProgramsAndLeavesTheUsersKeysForAfterIt) {

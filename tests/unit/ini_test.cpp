@@ -58,7 +58,9 @@ TEST(ReadIniSection, FillsRowsInFileOrderAndLeavesRowZeroEmpty) {
     FakeProfileFiles files;
     files.Add(kFile, {{"Locations", "a", "1"}, {"Other", "z", "9"}, {"Locations", "b", "2"}});
     std::vector<LocationEntry> rows;
-    ASSERT_EQ(ReadIniSection(files.Service(), "Locations", kFile, rows), 2);
+    bool cut = true;
+    ASSERT_EQ(ReadIniSection(files.Service(), "Locations", kFile, rows, &cut), 2);
+    EXPECT_FALSE(cut);
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0].Location, "");
     EXPECT_EQ(rows[0].Server, "");
@@ -110,7 +112,9 @@ TEST(ReadIniSection, ANameListOverTheBufferLoadsOnlyTheCompleteNames) {
     files.Add(kFile, entries);
     std::vector<LocationEntry> rows;
     // 4998 characters are kept: 499 whole names of 10, then 8 characters of the 500th.
-    ASSERT_EQ(ReadIniSection(files.Service(), "Locations", kFile, rows), 499);
+    bool cut = false;
+    ASSERT_EQ(ReadIniSection(files.Service(), "Locations", kFile, rows, &cut), 499);
+    EXPECT_TRUE(cut);
     EXPECT_EQ(rows[499].Location, "site00498");
     EXPECT_EQ(rows[499].Server, "srv");
 }

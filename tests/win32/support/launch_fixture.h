@@ -63,21 +63,35 @@ class CdoSettings {
     std::string file_;
 };
 
-// Sets Outlook's open command (HKLM\Software\Classes, which is what Wine reads as
-// HKEY_CLASSES_ROOT) for one test, or removes it, and puts back what was there.
-class OutlookRegistration {
+// The default value of a key below HKLM\Software\Classes (which Wine reads as
+// HKEY_CLASSES_ROOT), set or removed for one test; what was there is put back afterwards.
+class ClassesRegistration {
   public:
-    OutlookRegistration();
-    ~OutlookRegistration();
-    OutlookRegistration(const OutlookRegistration&) = delete;
-    OutlookRegistration& operator=(const OutlookRegistration&) = delete;
+    explicit ClassesRegistration(std::string key);
+    ~ClassesRegistration();
+    ClassesRegistration(const ClassesRegistration&) = delete;
+    ClassesRegistration& operator=(const ClassesRegistration&) = delete;
 
-    void Set(const std::string& command);
+    void Set(const std::string& value);
     void Remove();
 
   private:
+    std::string key_;
     bool had_ = false;
     std::string saved_;
+};
+
+// Outlook's open command.
+class OutlookRegistration : public ClassesRegistration {
+  public:
+    OutlookRegistration()
+        : ClassesRegistration("Software\\Classes\\outlook\\shell\\open\\command") {}
+};
+
+// The class of "MAPI.Session": without it, the CDO library counts as not installed.
+class CdoRegistration : public ClassesRegistration {
+  public:
+    CdoRegistration() : ClassesRegistration("Software\\Classes\\MAPI.Session\\CLSID") {}
 };
 
 // A window of Outlook's main-window class in this process: to the program, Outlook is

@@ -2,6 +2,8 @@
 
 #include "support/window_helpers.h"
 
+#include <utility>
+
 namespace launch_fixture {
 
 using test_support::Children;
@@ -11,8 +13,6 @@ using test_support::Text;
 using test_support::VisibleThreadWindow;
 
 namespace {
-
-constexpr const char* kClassesOutlookKey = "Software\\Classes\\outlook\\shell\\open\\command";
 
 std::vector<ShownMessage> shownMessages;
 UINT_PTR answerTimer = 0;
@@ -73,10 +73,9 @@ const std::vector<ShownMessage>& MessageBoxAnswerer::Shown() const {
     return shownMessages;
 }
 
-OutlookRegistration::OutlookRegistration() {
+ClassesRegistration::ClassesRegistration(std::string key) : key_(std::move(key)) {
     HKEY opened = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kClassesOutlookKey, 0, KEY_READ, &opened) ==
-        ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key_.c_str(), 0, KEY_READ, &opened) == ERROR_SUCCESS) {
         const UniqueRegKey key(opened);
         char value[2048] = {};
         DWORD size = sizeof value;
@@ -89,7 +88,7 @@ OutlookRegistration::OutlookRegistration() {
     }
 }
 
-OutlookRegistration::~OutlookRegistration() {
+ClassesRegistration::~ClassesRegistration() {
     if (had_) {
         Set(saved_);
     } else {
@@ -97,20 +96,19 @@ OutlookRegistration::~OutlookRegistration() {
     }
 }
 
-void OutlookRegistration::Set(const std::string& command) {
+void ClassesRegistration::Set(const std::string& value) {
     HKEY created = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kClassesOutlookKey, 0, nullptr, 0, KEY_WRITE, nullptr,
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key_.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
                         &created, nullptr) == ERROR_SUCCESS) {
         const UniqueRegKey key(created);
-        RegSetValueExA(key.get(), "", 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                       static_cast<DWORD>(command.size() + 1));
+        RegSetValueExA(key.get(), "", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>(value.size() + 1));
     }
 }
 
-void OutlookRegistration::Remove() {
+void ClassesRegistration::Remove() {
     HKEY opened = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kClassesOutlookKey, 0, KEY_WRITE, &opened) ==
-        ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key_.c_str(), 0, KEY_WRITE, &opened) == ERROR_SUCCESS) {
         const UniqueRegKey key(opened);
         RegDeleteValueA(key.get(), "");
     }
