@@ -612,8 +612,7 @@ int RunWait(const std::string& work, int runs, const std::string& label,
         ", \"latency_ms\": " + NumberList(latency, 1) +
         ", \"latency_median_ms\": " + Number(bench::Median(latency), 1) +
         ", \"latency_p95_ms\": " + Number(latencyP95, 1) +
-        ", \"goal_cpu_seconds_median\": " + Number(kGoalCpuSeconds, 2) +
-        ", \"cpu_goal_met\": " +
+        ", \"goal_cpu_seconds_median\": " + Number(kGoalCpuSeconds, 2) + ", \"cpu_goal_met\": " +
         (bench::Median(cpuTicks) <= std::round(kGoalCpuSeconds * clockTicks) ? "true" : "false") +
         ", \"goal_latency_p95_ms\": " + Number(kGoalLatencyP95Ms, 0) +
         ", \"latency_goal_met\": " + (latencyP95 <= kGoalLatencyP95Ms ? "true" : "false") + "}\n";

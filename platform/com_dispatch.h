@@ -62,15 +62,6 @@ template <typename Interface> class ComPtr {
     // Gives the reference up to the caller.
     Interface* Detach() noexcept { return std::exchange(pointer_, nullptr); }
 
-    // Asks the object for another of its interfaces; `result` is empty unless it succeeds.
-    template <typename Other> HRESULT QueryInterface(REFIID iid, ComPtr<Other>& result) const {
-        result.Reset();
-        if (pointer_ == nullptr) {
-            return E_POINTER;
-        }
-        return pointer_->QueryInterface(iid, result.PutVoid());
-    }
-
   private:
     Interface* pointer_ = nullptr;
 };

@@ -1,20 +1,14 @@
 #include "platform/dpi.h"
 
-namespace {
+#include "platform/system_dlls.h"
 
-// The per-monitor functions arrived with Windows 10; look them up so older systems still run.
-template <typename Fn> Fn User32Function(const char* name) {
-    HMODULE user32 = GetModuleHandleA("user32.dll");
-    return user32 == nullptr
-               ? nullptr
-               : reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(user32, name)));
-}
-
-} // namespace
+// The per-monitor functions arrived with Windows 10: they are looked up, so that older systems
+// still run.
 
 UINT DpiForWindow(HWND window) {
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
+    static const auto getDpiForWindow =
+        SystemFunction<GetDpiForWindowFn>("user32.dll", "GetDpiForWindow");
     if (getDpiForWindow != nullptr && window != nullptr) {
         const UINT dpi = getDpiForWindow(window);
         if (dpi != 0) {
@@ -31,7 +25,7 @@ UINT DpiForWindow(HWND window) {
 
 BOOL AdjustWindowRectForDpi(RECT* rect, DWORD style, BOOL hasMenu, DWORD exStyle, UINT dpi) {
     using AdjustFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
-    static const auto adjust = User32Function<AdjustFn>("AdjustWindowRectExForDpi");
+    static const auto adjust = SystemFunction<AdjustFn>("user32.dll", "AdjustWindowRectExForDpi");
     if (adjust != nullptr) {
         return adjust(rect, style, hasMenu, exStyle, dpi);
     }

@@ -25,9 +25,6 @@ bool QuitRequested();
 // another program posted. Input stays queued for later (a close the user asks for among it).
 void PumpAllButInput();
 
-// Forgets a quit request taken by PumpPendingMessages and any WM_QUIT still queued, for a
-// host that goes on after its window has closed (the tests).
-void ClearQuitRequest();
-
-// Runs until WM_QUIT; returns its exit code.
+// Runs until WM_QUIT and returns its exit code; a quit request that PumpPendingMessages took
+// already ends it at once. Either way the request is used up.
 int RunMessageLoop();

@@ -1,6 +1,7 @@
 #include "platform/message_pump.h"
 
 #include <initializer_list>
+#include <utility>
 
 namespace {
 
@@ -73,13 +74,6 @@ void PumpAllButInput() {
     }
 }
 
-void ClearQuitRequest() {
-    pendingQuit = {};
-    MSG message;
-    while (PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
-}
-
 int RunMessageLoop() {
     MSG message;
     while (!pendingQuit.requested) {
@@ -92,5 +86,5 @@ int RunMessageLoop() {
         }
         HandleMessage(message);
     }
-    return pendingQuit.exitCode;
+    return std::exchange(pendingQuit, {}).exitCode;
 }

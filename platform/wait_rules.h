@@ -1,7 +1,7 @@
 #pragma once
 
 // When the process runner looks for Outlook after its pause, and when it stops. The Windows
-// side (platform/outlook_wait_win32.cpp) only makes the calls these rules ask for.
+// side (platform/process_runner_win32.cpp) only makes the calls these rules ask for.
 //
 // The runner waits for whichever comes first: the started process ends (return); messages
 // for this thread arrive (they are handled, so the window stays usable); the window-creation

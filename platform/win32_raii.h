@@ -35,24 +35,6 @@ using UniqueFont = std::unique_ptr<HFONT__, GdiObjectDeleter>;
 using UniqueBrush = std::unique_ptr<HBRUSH__, GdiObjectDeleter>;
 using UniqueRegion = std::unique_ptr<HRGN__, GdiObjectDeleter>;
 
-struct WindowDestroyer {
-    void operator()(HWND window) const noexcept {
-        if (window != nullptr && IsWindow(window)) {
-            DestroyWindow(window);
-        }
-    }
-};
-using UniqueWindow = std::unique_ptr<HWND__, WindowDestroyer>;
-
-struct IconDestroyer {
-    void operator()(HICON icon) const noexcept {
-        if (icon != nullptr) {
-            DestroyIcon(icon);
-        }
-    }
-};
-using UniqueIcon = std::unique_ptr<HICON__, IconDestroyer>;
-
 struct WinEventUnhooker {
     void operator()(HWINEVENTHOOK hook) const noexcept {
         if (hook != nullptr) {
@@ -61,12 +43,3 @@ struct WinEventUnhooker {
     }
 };
 using UniqueWinEventHook = std::unique_ptr<HWINEVENTHOOK__, WinEventUnhooker>;
-
-struct LibraryFreer {
-    void operator()(HMODULE module) const noexcept {
-        if (module != nullptr) {
-            FreeLibrary(module);
-        }
-    }
-};
-using UniqueLibrary = std::unique_ptr<HINSTANCE__, LibraryFreer>;

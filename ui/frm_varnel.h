@@ -34,4 +34,3 @@ std::string FrmVarnel_ServerText(HWND window);
 std::string FrmVarnel_OptionCaption(HWND window, int index);
 bool FrmVarnel_OptionSelected(HWND window, int index);
 void FrmVarnel_SetHourglass(HWND window, bool hourglass);
-bool FrmVarnel_Hourglass(HWND window);

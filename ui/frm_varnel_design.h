@@ -35,7 +35,6 @@ constexpr TwipsRect OptAdvanced(int index) {
 // Captions given at load; the selected one is the switch passed to Outlook ("(none)": none).
 constexpr const char* kOptionCaptions[kOptionCount] = {
     kNoSwitchCaption, "/cleanfreebusy", "/cleanschedplus", "", "/cleanreminders", "/resetfolders"};
-constexpr const char* kOptionDesignCaption = "(None)";
 
 constexpr const char* kOtherLocation = "[Other]";
 

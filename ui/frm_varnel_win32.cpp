@@ -242,12 +242,11 @@ void Form_Load(FrmVarnel& form) {
     }
     CheckRadioButton(form.hwnd, IDC_OPT_ADVANCED_0, IDC_OPT_ADVANCED_0 + design::kOptionCount - 1,
                      IDC_OPT_ADVANCED_0);
+    // A switch without a caption is a blank slot: neither seen nor chosen.
     for (int index = 0; index < design::kOptionCount; ++index) {
         Control& option = form.OptAdvanced[index];
         if (WindowText(option.hwnd).empty()) {
             SetVisible(form, option, false);
-        }
-        if (WindowText(option.hwnd).empty()) {
             SetEnabled(form, option, false);
         }
     }
@@ -318,11 +317,10 @@ std::array<FormControlEntry, kControlCount> Controls(FrmVarnel& form) {
     const DWORD frame = BS_GROUPBOX | WS_CLIPSIBLINGS;
     const auto option = [&](int index) {
         const DWORD first = index == 0 ? WS_GROUP | WS_TABSTOP : 0;
-        return FormControlEntry{&form.OptAdvanced[static_cast<std::size_t>(index)],
-                                ControlDesign{WC_BUTTONA, design::kOptionDesignCaption,
-                                              BS_AUTORADIOBUTTON | WS_CLIPSIBLINGS | first,
-                                              IDC_OPT_ADVANCED_0 + index,
-                                              design::OptAdvanced(index)}};
+        return FormControlEntry{
+            &form.OptAdvanced[static_cast<std::size_t>(index)],
+            ControlDesign{WC_BUTTONA, "", BS_AUTORADIOBUTTON | WS_CLIPSIBLINGS | first,
+                          IDC_OPT_ADVANCED_0 + index, design::OptAdvanced(index)}};
     };
     static_assert(design::kOptionCount == 6, "the table below lists six option buttons");
     return {{
@@ -576,9 +574,4 @@ void FrmVarnel_SetHourglass(HWND window, bool hourglass) {
     }
     form->hourglass = hourglass;
     SetCursor(LoadCursorA(nullptr, hourglass ? IDC_WAIT : IDC_ARROW));
-}
-
-bool FrmVarnel_Hourglass(HWND window) {
-    const FrmVarnel* form = StateOf(window);
-    return form != nullptr && form->hourglass;
 }

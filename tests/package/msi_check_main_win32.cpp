@@ -75,7 +75,7 @@ bool ReadShortcut(const std::string& path, Shortcut& shortcut) {
         return false;
     }
     ComPtr<IPersistFile> file;
-    if (FAILED(link.QueryInterface(IID_IPersistFile, file)) ||
+    if (FAILED(link->QueryInterface(IID_IPersistFile, file.PutVoid())) ||
         FAILED(file->Load(Wide(path).c_str(), STGM_READ))) {
         return false;
     }

@@ -5,6 +5,7 @@
 #include "platform/com_dispatch.h"
 
 #include "support/launch_fixture.h"
+#include "tests/unit/launch_fakes.h"
 
 #include <gtest/gtest.h>
 
@@ -179,41 +180,29 @@ TEST(CdoSession, EachFailingCallIsReportedAsFailed) {
 }
 
 // The launch with the real adapter: what the CDO library sees, in order.
-class RecordingWindow : public LaunchWindow {
+class CdoServices : public FakeServices {
   public:
-    bool Exists() override { return true; }
-    std::optional<std::string> ServerText() override { return "MAIL01"; }
-    std::optional<std::string> StartupSwitch() override { return "/resetfolders"; }
-    void SetHourglass(bool) override {}
-    void ShowWarning(const std::string& text) override { warnings.push_back(text); }
-    void DisableLaunchButtons() override {}
-    void EnableLaunchButtons() override {}
-
-    std::vector<std::string> warnings;
-};
-
-class CdoServices : public LaunchServices {
-  public:
+    using FakeServices::FakeServices;
     std::unique_ptr<CdoSession> CreateSession() override { return CreateCdoSession(); }
-    bool IsOutlookRunning() override { return false; }
-    std::string GetOutlookPath() override { return "C:\\Office\\OUTLOOK.EXE"; }
-    bool RunAndWait(const std::string& commandLine) override {
-        commandLines.push_back(commandLine);
-        return true;
-    }
-    void Trace(const std::string&) noexcept override {}
-
-    std::vector<std::string> commandLines;
 };
+
+// The calls in `log` that begin with `call`.
+long CallsTo(const Log& log, const std::string& call) {
+    return std::count_if(log.begin(), log.end(),
+                         [&](const std::string& entry) { return entry.rfind(call, 0) == 0; });
+}
 
 TEST(CdoLaunch, LogsOnStartsOutlookOnTheReportedProfileAndLogsOff) {
     StandIn standIn({.profileName = "Roaming jdoe"});
-    RecordingWindow window;
-    CdoServices services;
+    Log log;
+    FakeWindow window(log);
+    window.startupSwitch = "/resetfolders";
+    CdoServices services(log);
     RunLaunch(window, services, "jdoe");
-    EXPECT_TRUE(window.warnings.empty());
-    EXPECT_EQ(services.commandLines,
-              Lines{"C:\\Office\\OUTLOOK.EXE /resetfolders /profile Roaming jdoe"});
+    EXPECT_EQ(CallsTo(log, "window.Warning"), 0);
+    EXPECT_EQ(CallsTo(log, "services.RunAndWait C:\\Office\\OUTLOOK.EXE /resetfolders /profile "
+                           "Roaming jdoe"),
+              1);
 
     Lines calls;
     for (const std::string& event : standIn.Journal()) {
@@ -228,11 +217,12 @@ TEST(CdoLaunch, LogsOnStartsOutlookOnTheReportedProfileAndLogsOff) {
 
 TEST(CdoLaunch, AnUnknownMailboxIsReportedAndTheSessionStillEnds) {
     StandIn standIn;
-    RecordingWindow window;
-    CdoServices services;
+    Log log;
+    FakeWindow window(log);
+    CdoServices services(log);
     RunLaunch(window, services, "nobody");
-    EXPECT_EQ(window.warnings, Lines{kNoMapiSessionMessage});
-    EXPECT_TRUE(services.commandLines.empty());
+    EXPECT_EQ(CallsTo(log, std::string("window.Warning ") + kNoMapiSessionMessage), 1);
+    EXPECT_EQ(CallsTo(log, "services.RunAndWait"), 0);
     EXPECT_EQ(standIn.Count("Logoff"), 1);
     EXPECT_EQ(standIn.Last(), "release");
 }

@@ -169,7 +169,7 @@ TEST(ComOwners, EveryReferenceIsReleasedExactlyOnce) {
         ComPtr<IDispatch> owner(&object);
         object.AddRef(); // the reference `owner` adopted
         ComPtr<IUnknown> asUnknown;
-        ASSERT_EQ(owner.QueryInterface(IID_IUnknown, asUnknown), S_OK);
+        ASSERT_EQ(owner->QueryInterface(IID_IUnknown, asUnknown.PutVoid()), S_OK);
         EXPECT_EQ(object.references, 3);
         ComPtr<IDispatch> moved(std::move(owner));
         EXPECT_FALSE(owner);
@@ -180,11 +180,6 @@ TEST(ComOwners, EveryReferenceIsReleasedExactlyOnce) {
         EXPECT_EQ(object.references, 2);
     }
     EXPECT_EQ(object.references, 1);
-
-    ComPtr<IUnknown> none;
-    ComPtr<IDispatch> result;
-    EXPECT_EQ(none.QueryInterface(IID_IDispatch, result), E_POINTER);
-    EXPECT_FALSE(result);
 }
 
 TEST(ComOwners, AVariantHoldingAnObjectReleasesIt) {

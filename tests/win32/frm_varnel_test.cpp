@@ -535,7 +535,7 @@ TEST_F(MainWindow, CloseBoxAltF4AndFileExitCloseWithoutAQuestion) {
         PumpFor(50);
         EXPECT_FALSE(IsWindow(form)) << "way " << way;
         EXPECT_TRUE(QuitRequested()) << "way " << way;
-        ClearQuitRequest();
+        test_support::EndQuitRequest();
     }
 }
 

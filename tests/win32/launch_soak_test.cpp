@@ -8,6 +8,7 @@
 #include "support/main_window.h"
 #include "support/outlook_standin.h"
 #include "support/test_support.h"
+#include "support/window_helpers.h"
 #include "ui/frm_varnel.h"
 #include "ui/frm_varnel_events.h"
 
@@ -124,7 +125,7 @@ class LaunchSoak : public test_support::MainWindowTest {
             EXPECT_EQ(shown.back().text, outcome.message);
         }
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(form, IDC_CMD_LOGON)));
-        EXPECT_FALSE(FrmVarnel_Hourglass(form));
+        EXPECT_FALSE(test_support::ShowsHourglass(form));
     }
 
     OutlookRegistration registration;

@@ -5,6 +5,7 @@
 #include "support/main_window.h"
 #include "support/outlook_standin.h"
 #include "support/test_support.h"
+#include "support/window_helpers.h"
 #include "ui/frm_varnel.h"
 #include "ui/frm_varnel_events.h"
 
@@ -35,7 +36,7 @@ void CALLBACK NoteTheWindow(HWND, UINT, UINT_PTR, DWORD) {
     if (!during.seen && IsWindow(watchedWindow)) {
         during = {true, IsWindowEnabled(GetDlgItem(watchedWindow, IDC_CMD_LOGON)) != FALSE,
                   IsWindowEnabled(GetDlgItem(watchedWindow, IDC_CMD_CANCEL)) != FALSE,
-                  FrmVarnel_Hourglass(watchedWindow)};
+                  test_support::ShowsHourglass(watchedWindow)};
     }
 }
 
@@ -98,7 +99,7 @@ TEST_F(Launch, StartsOutlookOnTheSessionsProfileAndLogsOffAfterItsWindowIsUp) {
     EXPECT_FALSE(during.cancelEnabled);
     EXPECT_TRUE(during.hourglass);
     EXPECT_TRUE(ButtonsEnabled());
-    EXPECT_FALSE(FrmVarnel_Hourglass(form));
+    EXPECT_FALSE(test_support::ShowsHourglass(form));
 }
 
 TEST_F(Launch, WithoutASwitchTwoSpacesStandBeforeTheProfile) {
@@ -184,7 +185,7 @@ TEST_F(Launch, EachFailingCdoCallEndsOnlyItsOwnStep) {
                       "Unable to Establish MAPI Session. Verify the server setting.");
         }
         EXPECT_TRUE(ButtonsEnabled());
-        EXPECT_FALSE(FrmVarnel_Hourglass(form));
+        EXPECT_FALSE(test_support::ShowsHourglass(form));
     }
 }
 
@@ -200,7 +201,7 @@ TEST_F(Launch, AnEmptyAliasOrServerReturnsSilently) {
     EXPECT_TRUE(cdo.Calls().empty()) << "no session is created";
     EXPECT_TRUE(answerer.Shown().empty());
     EXPECT_TRUE(ButtonsEnabled());
-    EXPECT_FALSE(FrmVarnel_Hourglass(form));
+    EXPECT_FALSE(test_support::ShowsHourglass(form));
 }
 
 TEST_F(Launch, WhileOutlookRunsOnlyTheMessageIsShown) {

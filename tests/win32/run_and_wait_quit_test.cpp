@@ -32,16 +32,15 @@ TEST(RunAndWait, AQuitDuringTheWaitIsKeptAndTheWaitGoesOnWithoutSpinningOrTheHoo
         Sleep(1000);
         outlook_standin::EndStandIns();
     });
-    const HookInstall hook(HookInstall::kRecorded);
     const double cpuBefore = outlook_standin::ProcessCpuMilliseconds();
     const ULONGLONG start = GetTickCount64();
-    EXPECT_TRUE(RunAndWait(outlook.CommandLine(), IsOutlookRunning, 100));
+    EXPECT_TRUE(RunAndWait(outlook.CommandLine(), IsOutlookRunning, 100, hook_install::Recording));
     const ULONGLONG elapsed = GetTickCount64() - start;
     const double cpu = outlook_standin::ProcessCpuMilliseconds() - cpuBefore;
     other.join();
     std::printf("waited %llu ms using %.1f ms of CPU\n", elapsed, cpu);
     EXPECT_TRUE(QuitRequested());
-    EXPECT_TRUE(HookInstall::InstalledAndRemoved());
+    EXPECT_TRUE(hook_install::InstalledAndRemoved());
     EXPECT_GE(elapsed, 1500u);
     EXPECT_LT(elapsed, 2000u);
     EXPECT_LT(cpu, 100.0);

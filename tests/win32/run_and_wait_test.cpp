@@ -217,13 +217,14 @@ TEST_F(RunAndWaitTest, DetectsTheWindowWithinFiftyMillisecondsOfItsCreation) {
     const Watchdog watchdog(15000);
     for (const unsigned delay : {700u, 900u, 1100u}) {
         const Session outlook("stay");
-        const HookInstall hook(HookInstall::kRecorded);
+        hook_install::installed = nullptr;
         const FirstSighting sighting;
         const UniqueHandle other = StartOtherOutlook(outlook, delay);
         ASSERT_TRUE(other);
-        EXPECT_TRUE(RunAndWait(outlook.CommandLine(), IsOutlookRunning, 100));
+        EXPECT_TRUE(
+            RunAndWait(outlook.CommandLine(), IsOutlookRunning, 100, hook_install::Recording));
         const std::uint64_t returned = sandbox::JournalTicks();
-        EXPECT_TRUE(HookInstall::InstalledAndRemoved());
+        EXPECT_TRUE(hook_install::InstalledAndRemoved());
         const auto latency = sighting.RunnerLatency(
             ("another process's window after " + std::to_string(delay) + " ms").c_str(), returned,
             outlook);
@@ -235,12 +236,12 @@ TEST_F(RunAndWaitTest, DetectsTheWindowWithinFiftyMillisecondsOfItsCreation) {
 // Without the hook the runner looks every 25 ms, as it did before there was one. The window is
 // made in this process, which the hook would never report: only that poll finds it in time.
 TEST_F(RunAndWaitTest, WhenTheHookCannotBeInstalledItLooksEvery25Ms) {
-    const HookInstall failing(HookInstall::kFails);
     const Session outlook("stay");
     const Watchdog watchdog(10000);
     for (const DWORD delay : {400u, 550u, 730u}) {
         const LateOutlookWindow window(delay);
-        EXPECT_TRUE(RunAndWait(outlook.CommandLine(), IsOutlookRunning, 100));
+        EXPECT_TRUE(
+            RunAndWait(outlook.CommandLine(), IsOutlookRunning, 100, hook_install::Failing));
         const std::uint64_t returned = sandbox::JournalTicks();
         ASSERT_NE(window.created(), 0u);
         const double latency = static_cast<double>(returned - window.created()) / 10000.0;

@@ -19,7 +19,7 @@ class MainWindowTest : public ::testing::Test {
     // from, creates the window, shows it in front and lets it settle.
     void OpenMain(const std::vector<LocationEntry>& rows = {{"London", "LONMX01"}},
                   const char* userName = "jdoe");
-    // Closes every About box, then the window; clears the quit request a test caused.
+    // Closes every About box, then the window; uses up the quit request a test caused.
     void CloseMain();
     void TearDown() override { CloseMain(); }
     HWND Item(int id) const { return GetDlgItem(form, id); }

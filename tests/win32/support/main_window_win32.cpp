@@ -32,7 +32,7 @@ void MainWindowTest::CloseMain() {
         DestroyWindow(form);
     }
     PumpFor(10);
-    ClearQuitRequest();
+    EndQuitRequest();
 }
 
 } // namespace test_support

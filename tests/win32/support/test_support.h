@@ -6,6 +6,28 @@
 
 #include <string>
 
+#include <memory>
+
+// Owners of what only the tests make: a window, destroyed if it is still there, and a loaded
+// library.
+struct WindowDestroyer {
+    void operator()(HWND window) const noexcept {
+        if (window != nullptr && IsWindow(window)) {
+            DestroyWindow(window);
+        }
+    }
+};
+using UniqueWindow = std::unique_ptr<HWND__, WindowDestroyer>;
+
+struct LibraryFreer {
+    void operator()(HMODULE module) const noexcept {
+        if (module != nullptr) {
+            FreeLibrary(module);
+        }
+    }
+};
+using UniqueLibrary = std::unique_ptr<HINSTANCE__, LibraryFreer>;
+
 namespace test_support {
 
 // A new empty folder under the temporary folder; removed with its files by the destructor.
@@ -40,6 +62,10 @@ std::string SourcePath(const std::string& relative);
 // What the About box shows for the program's version (CMakeLists.txt's): "Version " and its
 // major, minor and revision numbers.
 std::string ShownVersion();
+
+// Uses up every quit request that a test caused (Exit, a closed window) as the program's own
+// message loop does, so that what runs next finds none.
+void EndQuitRequest();
 
 // Handles messages until `milliseconds` have passed, sleeping while none arrive.
 void PumpFor(DWORD milliseconds);

@@ -108,6 +108,14 @@ std::string SourcePath(const std::string& relative) {
     return WindowsPathFromEnvironment("VARNEL_SOURCE_DIR", relative);
 }
 
+void EndQuitRequest() {
+    // A request already taken, then any still queued (Exit, and the window closed after it).
+    MSG quit;
+    while (QuitRequested() || PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) {
+        RunMessageLoop();
+    }
+}
+
 void PumpFor(DWORD milliseconds) {
     const ULONGLONG end = GetTickCount64() + milliseconds;
     for (;;) {

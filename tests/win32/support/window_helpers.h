@@ -39,6 +39,10 @@ std::vector<HWND> Children(HWND window);
 // WM_GETTEXT, so a box of another process will do).
 std::string MessageOf(HWND box);
 
+// Whether a window of this thread shows the hourglass: the pointer it sets when the mouse moves
+// over it.
+bool ShowsHourglass(HWND window);
+
 // The tool-tip window of this thread that `owner` owns, or nullptr.
 HWND ToolTipOf(HWND owner);
 // The text that the tool tips `tips` show for `tool`, a control of `owner`.

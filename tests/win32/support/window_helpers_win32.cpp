@@ -91,6 +91,16 @@ std::string MessageOf(HWND box) {
     return message;
 }
 
+bool ShowsHourglass(HWND window) {
+    if (!IsWindow(window)) {
+        return false;
+    }
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    SendMessageA(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    return GetCursor() == LoadCursorA(nullptr, IDC_WAIT);
+}
+
 HWND ToolTipOf(HWND owner) {
     for (HWND window : ThreadWindows()) {
         if (ClassOf(window) == TOOLTIPS_CLASSA && GetWindow(window, GW_OWNER) == owner) {
