@@ -31,3 +31,32 @@ BOOL AdjustWindowRectForDpi(RECT* rect, DWORD style, BOOL hasMenu, DWORD exStyle
     }
     return AdjustWindowRectEx(rect, style, hasMenu, exStyle);
 }
+
+namespace {
+
+// The flags of SetDialogDpiChangeBehavior and SetDialogControlDpiChangeBehavior (winuser.h of
+// Windows 10, 1703).
+// DDC_DISABLE_ALL
+constexpr int kDialogDisableAll = 0x0001;
+// DCDC_DISABLE_FONTUPDATE | DCDC_DISABLE_RELAYOUT
+constexpr int kControlDisableFontAndRelayout = 0x0001 | 0x0002;
+
+} // namespace
+
+void KeepDialogLayoutOurOwn(HWND dialog) {
+    using SetBehaviourFn = BOOL(WINAPI*)(HWND, int, int);
+    static const auto set =
+        SystemFunction<SetBehaviourFn>("user32.dll", "SetDialogDpiChangeBehavior");
+    if (set != nullptr) {
+        set(dialog, kDialogDisableAll, kDialogDisableAll);
+    }
+}
+
+void KeepControlLayoutOurOwn(HWND control) {
+    using SetBehaviourFn = BOOL(WINAPI*)(HWND, int, int);
+    static const auto set =
+        SystemFunction<SetBehaviourFn>("user32.dll", "SetDialogControlDpiChangeBehavior");
+    if (set != nullptr) {
+        set(control, kControlDisableFontAndRelayout, kControlDisableFontAndRelayout);
+    }
+}

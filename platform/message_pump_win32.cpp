@@ -61,14 +61,15 @@ bool QuitRequested() {
 
 void PumpAllButInput() {
     MSG message;
-    // Every look at the queue first delivers the messages sent to this thread. A WM_QUIT comes
-    // whatever the filter says: it is kept, as PumpPendingMessages keeps it.
+    // Every look at the queue first delivers the messages sent to this thread, after a quit as
+    // before it. A WM_QUIT comes whatever the filter says: the first is kept, as
+    // PumpPendingMessages keeps it.
     for (const UINT kind : {WM_PAINT, WM_CLOSE}) {
-        while (!pendingQuit.requested && PeekMessageA(&message, nullptr, kind, kind, PM_REMOVE)) {
-            if (message.message == WM_QUIT) {
-                pendingQuit = {true, static_cast<int>(message.wParam)};
-            } else {
+        while (PeekMessageA(&message, nullptr, kind, kind, PM_REMOVE)) {
+            if (message.message != WM_QUIT) {
                 DispatchMessageA(&message);
+            } else if (!pendingQuit.requested) {
+                pendingQuit = {true, static_cast<int>(message.wParam)};
             }
         }
     }

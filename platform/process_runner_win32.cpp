@@ -19,9 +19,10 @@ constexpr DWORD kLookAtQueueMs = 1000;
 
 // Blocks for the whole pause, taking no input: the user's clicks and keys stay queued until the
 // polling handles them. The window is repainted meanwhile and answers other programs (a close
-// that one of them sends ends it, as during the polling): the queue is looked at whenever a
-// paint or a sent message arrives, and at least every kLookAtQueueMs. Paints already due are
-// handled first: the wait wakes only for what arrives after the queue was last looked at.
+// that one of them sends ends it, as during the polling), before and after a quit request: the
+// queue is looked at whenever a paint or a sent message is there, and at least every
+// kLookAtQueueMs. The wait wakes for every paint or sent message in the queue, also one that
+// came while the queue was being looked at, which the system counts as seen.
 void PauseTakingNoInput(unsigned long milliseconds) {
     const ULONGLONG deadline = GetTickCount64() + milliseconds;
     for (;;) {
@@ -31,7 +32,8 @@ void PauseTakingNoInput(unsigned long milliseconds) {
             return;
         }
         const auto wait = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, kLookAtQueueMs));
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_PAINT | QS_SENDMESSAGE);
+        MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_PAINT | QS_SENDMESSAGE,
+                                    MWMO_INPUTAVAILABLE);
     }
 }
 
@@ -99,8 +101,11 @@ std::optional<std::uint32_t> WaitForProcessOrOutlook(HANDLE process,
                 rules.QuitTaken();
                 hook.Remove();
             }
+            // The exit code is read after the look at the handle: a process that ends between
+            // the two is then not taken as ended with the code of a running one.
+            const bool signalled = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
             const std::optional<std::uint32_t> exitCode = ExitCode(process);
-            if (rules.ProcessEnded(WaitForSingleObject(process, 0) == WAIT_OBJECT_0, exitCode)) {
+            if (rules.ProcessEnded(signalled, exitCode)) {
                 return exitCode.value_or(0);
             }
         }
@@ -127,8 +132,9 @@ std::optional<std::uint32_t> WaitForProcessOrOutlook(HANDLE process,
     WaitRules rules(false);
     for (;;) {
         PumpPendingMessages();
+        const bool signalled = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
         const std::optional<std::uint32_t> exitCode = ExitCode(process);
-        if (rules.ProcessEnded(WaitForSingleObject(process, 0) == WAIT_OBJECT_0, exitCode)) {
+        if (rules.ProcessEnded(signalled, exitCode)) {
             return exitCode.value_or(0);
         }
         if (outlookIsUp()) {
@@ -164,9 +170,11 @@ bool RunAndWait(const std::string& commandLine, const std::function<bool()>& out
         WaitForProcessOrOutlook(process.get(), outlookIsUp, installHook);
     const auto waited = static_cast<long>(GetTickCount64() - watched);
     if (exitCode) {
+        // Codes from 0x80000000 up are Windows' status codes (0xC0000005: an access violation),
+        // known by their hexadecimal form.
         Trace({"the wait is over after ", Decimal(waited),
                " ms of watching: the started program ended with exit code ",
-               Decimal(static_cast<long>(*exitCode))});
+               *exitCode >= 0x80000000u ? Hex(*exitCode) : Decimal(static_cast<long>(*exitCode))});
     } else {
         Trace({"the wait is over after ", Decimal(waited),
                " ms of watching: Outlook's window is up"});

@@ -15,6 +15,7 @@
 #include <memory>
 #include <span>
 #include <utility>
+#include <vector>
 
 // The fonts a window's design names; each control shows its text in one of them.
 enum class FontRole { Standard, Title, Link };
@@ -54,10 +55,10 @@ struct FormBase {
     HWND toolTip = nullptr;
 };
 
-// Registers a window class of ours: the arrow pointer, no class icon unless given; returns
-// false when the system refuses.
-bool RegisterFormClass(const char* className, WNDPROC procedure, HICON icon, HICON smallIcon,
-                       HBRUSH background);
+// Registers a window class of ours, a dialog class (the dialog manager's window procedure and
+// its extra bytes): the arrow pointer, no class icon unless given; returns false when the system
+// refuses.
+bool RegisterFormClass(const char* className, HICON icon, HICON smallIcon, HBRUSH background);
 
 // Creates each control of the table as a visible child where its design puts it, in its font.
 void CreateFormControls(const FormBase& form, FormControlTable controls);
@@ -103,90 +104,95 @@ void RouteCommand(State& form, int id, int code, std::span<const CommandRoute<St
 
 // ---- the window's ownership of its state -------------------------------------------------
 //
-// The state is handed to CreateWindowEx inside its unique_ptr; WM_NCCREATE takes it over, and
-// WM_NCDESTROY deletes it. Creation that fails before WM_NCCREATE leaves it with the
-// unique_ptr, which deletes it; creation that fails afterwards (a WM_CREATE that refuses) has
-// had the window delete it already. Either way it is deleted exactly once.
+// Each window of ours is a dialog of its own class, made from an in-memory template that names
+// the class and holds no controls: the system's dialog manager then does for it what every
+// dialog does (Tab, mnemonics, arrow keys in a group, the default button following the focus,
+// the focus kept across activation), and the controls still come from the window's table.
+// The state is handed over inside its unique_ptr with WM_INITDIALOG, which takes it; WM_NCDESTROY
+// deletes it. Creation that fails before WM_INITDIALOG leaves it with the unique_ptr, which
+// deletes it. Either way it is deleted exactly once.
 
 template <typename State> State* FormState(HWND window) {
     return reinterpret_cast<State*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
-// The window procedure of a class whose windows keep a State. The messages every window of ours
-// answers alike are taken apart here and passed to functions that the window's own file defines
-// next to State (found by argument-dependent lookup):
+// An in-memory dialog template without controls: styles, class, caption and, where the window
+// has one, its menu by resource identifier.
+class FormTemplate {
+  public:
+    FormTemplate(DWORD style, DWORD exStyle, WORD menuId, const char* className, const char* title);
+    const DLGTEMPLATE* get() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
+
+  private:
+    std::vector<WORD> words_;
+};
+
+// The dialog procedure of a class whose windows keep a State. WM_INITDIALOG hands the state over
+// and then reaches `Handle`, which builds the window and answers in `result` whether the dialog
+// manager gives the first control the focus. The messages every window of ours answers alike
+// are taken apart here and passed to functions that the window's own file defines next to State
+// (found by argument-dependent lookup):
 //   OnCommand(State&, int id, int code)                      WM_COMMAND
 //   ApplyDpi(State&, UINT dpi, const RECT& suggested)         WM_DPICHANGED
 //   PointerOver(State&, HWND window, UINT hitTest) -> HCURSOR WM_SETCURSOR (nullptr: the usual)
-// and DM_GETDEFID is answered with IDOK, the default button of every window of ours. `Handle`
-// sees every other message between WM_NCCREATE and WM_NCDESTROY with the state (never null)
-// and returns true when it has answered it in `result`; the rest goes to DefWindowProc.
+// `Handle` sees every other message with the state (never null) and returns true when it has
+// answered it in `result`; the rest goes to the dialog manager.
 //
 // No exception leaves a window procedure: between a handler and the message loop lie the
 // system's own frames, which no C++ exception may cross. A handler that throws (memory running
 // out while a window loads, say) ends the program here and at once, through the terminate
 // handler; the launch catches its own steps' errors long before this point.
 template <typename State, bool (*Handle)(State&, UINT, WPARAM, LPARAM, LRESULT&)>
-LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    if (message == WM_NCCREATE) {
-        auto* holder = static_cast<std::unique_ptr<State>*>(
-            reinterpret_cast<const CREATESTRUCTA*>(lParam)->lpCreateParams);
-        State* taken = holder->release();
+INT_PTR CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (message == WM_INITDIALOG) {
+        State* taken = reinterpret_cast<std::unique_ptr<State>*>(lParam)->release();
         taken->hwnd = window;
-        // From its first message on, the window knows the dpi of the screen it is made on.
         taken->dpi = DpiForWindow(window);
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(taken));
+        KeepDialogLayoutOurOwn(window);
+        LRESULT focusFirst = TRUE;
+        Handle(*taken, message, wParam, lParam, focusFirst);
+        return focusFirst;
     }
     State* state = FormState<State>(window);
+    if (state == nullptr) {
+        return FALSE;
+    }
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         delete state;
-        return DefWindowProcA(window, message, wParam, lParam);
+        return FALSE;
     }
-    if (state == nullptr) {
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
+    LRESULT result = 0;
     switch (message) {
     case WM_COMMAND:
         OnCommand(*state, LOWORD(wParam), HIWORD(wParam));
-        return 0;
+        return TRUE;
     case WM_DPICHANGED:
-        if (HIWORD(wParam) != 0 && lParam != 0) {
-            ApplyDpi(*state, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
-            return 0;
+        if (HIWORD(wParam) == 0 || lParam == 0) {
+            return FALSE;
         }
-        break;
-    case WM_SETCURSOR:
-        if (HCURSOR pointer = PointerOver(*state, reinterpret_cast<HWND>(wParam), LOWORD(lParam));
-            pointer != nullptr) {
-            SetCursor(pointer);
-            return TRUE;
+        ApplyDpi(*state, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return TRUE;
+    case WM_SETCURSOR: {
+        HCURSOR pointer = PointerOver(*state, reinterpret_cast<HWND>(wParam), LOWORD(lParam));
+        if (pointer == nullptr) {
+            return FALSE;
         }
+        SetCursor(pointer);
+        result = TRUE;
         break;
-    case DM_GETDEFID:
-        return MAKELRESULT(IDOK, DC_HASDEFID);
+    }
     default:
-        if (LRESULT result = 0; Handle(*state, message, wParam, lParam, result)) {
-            return result;
+        if (!Handle(*state, message, wParam, lParam, result)) {
+            return FALSE;
+        }
+        // The colour messages answer with their brush itself.
+        if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) {
+            return static_cast<INT_PTR>(result);
         }
         break;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-// Creates a window of a class whose procedure is FormProc<State>, at the system's default
-// place, sized for the design's client area at the dpi of its screen; returns its state, or
-// nullptr when the window could not be created.
-template <typename State>
-State* CreateForm(std::unique_ptr<State> state, DWORD exStyle, const char* className,
-                  const char* title, DWORD style, HWND owner, HMENU menu, int clientWidthTwips,
-                  int clientHeightTwips) {
-    HWND window = CreateWindowExA(exStyle, className, title, style, CW_USEDEFAULT, CW_USEDEFAULT, 0,
-                                  0, owner, menu, GetModuleHandleA(nullptr), &state);
-    if (window == nullptr) {
-        return nullptr;
-    }
-    State* form = FormState<State>(window);
-    SizeToDesign(*form, clientWidthTwips, clientHeightTwips);
-    return form;
+    SetWindowLongPtrA(window, DWLP_MSGRESULT, result);
+    return TRUE;
 }

@@ -4,13 +4,13 @@
 
 #include <algorithm>
 
-bool RegisterFormClass(const char* className, WNDPROC procedure, HICON icon, HICON smallIcon,
-                       HBRUSH background) {
+bool RegisterFormClass(const char* className, HICON icon, HICON smallIcon, HBRUSH background) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
     WNDCLASSEXA windowClass{};
     windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = procedure;
+    windowClass.lpfnWndProc = DefDlgProcA;
+    windowClass.cbWndExtra = DLGWINDOWEXTRA;
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.hIcon = icon;
     windowClass.hIconSm = smallIcon;
@@ -33,6 +33,26 @@ void CreateFormControls(const FormBase& form, FormControlTable controls) {
         SendMessageA(control->hwnd, WM_SETFONT,
                      reinterpret_cast<WPARAM>(form.fonts[static_cast<int>(design.font)].get()),
                      FALSE);
+        KeepControlLayoutOurOwn(control->hwnd);
+    }
+}
+
+FormTemplate::FormTemplate(DWORD style, DWORD exStyle, WORD menuId, const char* className,
+                           const char* title) {
+    // DLGTEMPLATE: style and extended style, no controls, placed and sized once the window
+    // has its state.
+    words_ = {LOWORD(style), HIWORD(style), LOWORD(exStyle), HIWORD(exStyle), 0, 0, 0, 0, 0};
+    if (menuId != 0) {
+        words_.insert(words_.end(), {0xFFFF, menuId});
+    } else {
+        words_.push_back(0);
+    }
+    // The class names and captions of ours are plain ASCII, the same in every code page.
+    for (const char* text : {className, title}) {
+        for (const char* c = text; *c != '\0'; ++c) {
+            words_.push_back(static_cast<unsigned char>(*c));
+        }
+        words_.push_back(0);
     }
 }
 

@@ -23,15 +23,14 @@ enum FrmAboutControlId : int {
 
 inline constexpr const char* kFrmAboutClassName = "VarnelAboutBox";
 
-// Creates the About box over the main window and runs its load; it stays hidden until the
-// caller shows it. The main window owns it, which keeps it above that window. Returns
-// nullptr if the window cannot be created.
-HWND CreateFrmAbout(HWND frmVarnel);
-
-// Shows a freshly loaded About box modally: the main window takes no input until the box is
-// closed, and the call returns then. A quit request that arrives meanwhile closes the box and
-// is passed on to the caller's loop.
+// Shows a freshly loaded About box over the main window, modally, as the system's dialog box:
+// the main window takes no input until the box is closed, and the call returns then. A quit
+// request that arrives meanwhile closes the box and is passed on to the caller's loop.
 void ShowFrmAboutModal(HWND frmVarnel);
+
+// The same box, loaded but modeless and hidden, for looking at; the main window owns it.
+// Returns nullptr if the window cannot be created.
+HWND CreateFrmAbout(HWND frmVarnel);
 
 // What the version resource of a loaded module (an image, or a file loaded as data) says about
 // it; the program reads its own, GetModuleHandleA(nullptr).

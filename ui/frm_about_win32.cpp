@@ -1,7 +1,6 @@
 #include "ui/frm_about.h"
 
 #include "launcher/shell_open.h"
-#include "platform/message_pump.h"
 #include "platform/system_text.h"
 #include "platform/win32_raii.h"
 #include "resources/resource_ids.h"
@@ -19,16 +18,11 @@ namespace design = frm_about_design;
 namespace {
 
 struct FrmAbout : FormBase {
-    HWND frmVarnel = nullptr;     // the main window the box was opened from
-    HWND disabledOwner = nullptr; // the window the modal run disabled, enabled again on close
+    HWND frmVarnel = nullptr; // the main window the box was opened from
     UniqueBrush background;
     FormControl cmdOK, picIcon, lblTitle, lblVersion, lblDescription, lblContactEmail,
         lblContactWWW, lblDisclaimer;
 };
-
-FrmAbout* StateOf(HWND window) {
-    return FormState<FrmAbout>(window);
-}
 
 COLORREF ColourOf(std::uint32_t rgb) {
     return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
@@ -118,23 +112,10 @@ void Form_Load(FrmAbout& form) {
     SetWindowTextA(form.lblDisclaimer.hwnd, version.legalCopyright.c_str());
 }
 
-// Gives the owner the modal run disabled its input back: before the box goes, so that the
-// owner, not some other program, becomes active then. Every way the box can go passes here.
-void ReleaseOwner(FrmAbout& form) {
-    if (form.disabledOwner != nullptr) {
-        EnableWindow(form.disabledOwner, TRUE);
-        form.disabledOwner = nullptr;
-    }
-}
-
-// Closes and discards the box.
-void Unload(FrmAbout& form) {
-    ReleaseOwner(form);
-    DestroyWindow(form.hwnd);
-}
-
+// Closes and discards the box: the dialog manager ends the modal run and gives the main window
+// its input back.
 void cmdOK_Click(FrmAbout& form) {
-    Unload(form);
+    EndDialog(form.hwnd, IDOK);
 }
 
 void lblContactEmail_Click(FrmAbout& form) {
@@ -146,8 +127,8 @@ void lblContactWWW_Click(FrmAbout& form) {
 }
 
 void OnCommand(FrmAbout& form, int id, int code) {
-    // Esc sends IDCANCEL: cmdOK is the cancel button as well. F1 and the main window's other
-    // commands mean nothing here.
+    // Esc and the close box send IDCANCEL: cmdOK is the cancel button as well. F1 and the main
+    // window's other commands mean nothing here.
     static constexpr CommandRoute<FrmAbout> routes[] = {
         {IDC_CMD_OK, BN_CLICKED, cmdOK_Click},
         {IDCANCEL, BN_CLICKED, cmdOK_Click},
@@ -198,15 +179,21 @@ HCURSOR PointerOver(const FrmAbout& form, HWND window, UINT hitTest) {
     return IsLink(form, window) && hitTest == HTCLIENT ? LoadCursorA(nullptr, IDC_HAND) : nullptr;
 }
 
+// Builds the box before it is shown: sized for the design at its dpi, its controls, its load,
+// centred over the main window; the dialog manager then gives cmdOK, the only tab stop, the focus.
+void Form_Initialise(FrmAbout& form) {
+    SizeToDesign(form, design::kClientWidth, design::kClientHeight);
+    CreateControls(form);
+    SendMessageA(form.hwnd, DM_SETDEFID, IDC_CMD_OK, 0);
+    Form_Load(form);
+    CentreOn(form.hwnd, form.frmVarnel);
+}
+
 bool FrmAbout_Message(FrmAbout& form, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
-    case WM_ACTIVATE:
-        // cmdOK is the only control that takes the focus; it has it whenever the box is active.
-        if (LOWORD(wParam) != WA_INACTIVE) {
-            SetFocus(form.cmdOK.hwnd);
-            return true;
-        }
-        return false;
+    case WM_INITDIALOG:
+        Form_Initialise(form);
+        return true;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
         result =
@@ -229,94 +216,70 @@ bool FrmAbout_Message(FrmAbout& form, UINT message, WPARAM wParam, LPARAM lParam
     case WM_PRINTCLIENT:
         PaintClient(form, reinterpret_cast<HDC>(wParam), true);
         return true;
-    case WM_CLOSE:
-        Unload(form);
-        return true;
-    case WM_DESTROY:
-        // Destroyed without Unload (its owner went first, say): the owner is not left disabled.
-        ReleaseOwner(form);
-        return false;
     default:
         return false;
     }
 }
 
-// True for keyboard and mouse input meant for a window other than the box, its controls and its
-// tool tip: input still queued for the main window (keys typed ahead of F1) is dropped, since
-// that window takes no input while the box is open.
-bool IsInputForOtherWindows(HWND about, const MSG& message) {
-    const bool input = (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST) ||
-                       (message.message >= WM_MOUSEFIRST && message.message <= WM_MOUSELAST) ||
-                       (message.message >= WM_NCMOUSEMOVE && message.message <= WM_NCMBUTTONDBLCLK);
-    if (!input || message.hwnd == nullptr) {
-        return false;
-    }
-    HWND root = GetAncestor(message.hwnd, GA_ROOT);
-    return root != about && GetWindow(root, GW_OWNER) != about;
+// A fixed dialog frame with a close box and no caption text; no minimise or maximise box.
+const FormTemplate& AboutTemplate() {
+    static const FormTemplate kTemplate(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
+                                        WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, 0,
+                                        kFrmAboutClassName, "");
+    return kTemplate;
 }
 
-} // namespace
-
-HWND CreateFrmAbout(HWND frmVarnel) {
+// The state of a new box, once its class is there; nullptr when the system refuses the class.
+std::unique_ptr<FrmAbout> NewFrmAbout(HWND frmVarnel) {
     // No class background: the box paints itself white.
-    static const bool registered = RegisterFormClass(
-        kFrmAboutClassName, FormProc<FrmAbout, FrmAbout_Message>, nullptr, nullptr, nullptr);
+    static const bool registered = RegisterFormClass(kFrmAboutClassName, nullptr, nullptr, nullptr);
     if (!registered) {
         return nullptr;
     }
     auto state = std::make_unique<FrmAbout>();
     state->frmVarnel = frmVarnel;
     state->background.reset(CreateSolidBrush(ColourOf(design::kBackground)));
-    // A fixed dialog frame with a close box and no caption text; no minimise or maximise box.
-    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    FrmAbout* form =
-        CreateForm(std::move(state), WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kFrmAboutClassName,
-                   "", style, frmVarnel, nullptr, design::kClientWidth, design::kClientHeight);
-    if (form == nullptr) {
-        return nullptr;
-    }
-    CreateControls(*form);
-    Form_Load(*form);
-    CentreOn(form->hwnd, frmVarnel);
-    return form->hwnd;
+    return state;
 }
 
-// The box runs its own modal loop rather than the system's (DialogBox): that loop would deliver
-// the keys still queued for the main window, typed ahead of F1, into the box.
+// Keys and clicks still queued for the main window, typed ahead of F1, are not meant for the
+// box, which would take them once it runs. A quit request among them is kept.
+void DropTypedAheadInput() {
+    MSG message;
+    for (const auto& [first, last] :
+         {std::pair{WM_KEYFIRST, WM_KEYLAST}, std::pair{WM_MOUSEFIRST, WM_MOUSELAST}}) {
+        while (PeekMessageA(&message, nullptr, first, last, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(message.wParam));
+                return;
+            }
+        }
+    }
+}
+
+} // namespace
+
+// The box as the modal run shows it, but modeless: left open for the tests to look at.
+HWND CreateFrmAbout(HWND frmVarnel) {
+    auto state = NewFrmAbout(frmVarnel);
+    return state == nullptr
+               ? nullptr
+               : CreateDialogIndirectParamA(GetModuleHandleA(nullptr), AboutTemplate().get(),
+                                            frmVarnel, FormProc<FrmAbout, FrmAbout_Message>,
+                                            reinterpret_cast<LPARAM>(&state));
+}
+
 void ShowFrmAboutModal(HWND frmVarnel) {
-    HWND about = CreateFrmAbout(frmVarnel);
-    if (about == nullptr) {
+    auto state = NewFrmAbout(frmVarnel);
+    if (state == nullptr) {
         return;
     }
-    // Only a window that this run disabled is enabled again afterwards.
-    if (frmVarnel != nullptr && IsWindowEnabled(frmVarnel)) {
-        EnableWindow(frmVarnel, FALSE);
-        StateOf(about)->disabledOwner = frmVarnel;
-    }
-    ShowWindow(about, SW_SHOWNORMAL);
-    UpdateWindow(about);
-
-    MSG message;
-    while (IsWindow(about)) {
-        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
-        if (got == 0) {
-            // The program is asked to end: close the box, unless it went already with the main
-            // window (closed by another program, say), and leave the request to the loop that
-            // runs the program.
-            if (IsWindow(about)) {
-                Unload(*StateOf(about));
-            }
-            PostQuitMessage(static_cast<int>(message.wParam));
-            break;
-        }
-        if (got == -1) {
-            break;
-        }
-        if (!IsInputForOtherWindows(about, message)) {
-            HandleMessage(message);
-        }
-    }
-    if (IsWindow(about)) {
-        Unload(*StateOf(about));
+    DropTypedAheadInput();
+    DialogBoxIndirectParamA(GetModuleHandleA(nullptr), AboutTemplate().get(), frmVarnel,
+                            FormProc<FrmAbout, FrmAbout_Message>, reinterpret_cast<LPARAM>(&state));
+    // A quit request ends the run without EndDialog, which Wine's dialog box then leaves to
+    // give the main window its input back.
+    if (IsWindow(frmVarnel)) {
+        EnableWindow(frmVarnel, TRUE);
     }
 }

@@ -32,13 +32,10 @@ struct FrmVarnel : FormBase {
     Control fraAdvOptions, cmdLogon, cmdCancel;
     std::array<Control, design::kOptionCount> OptAdvanced;
     bool hourglass = false;
-    HWND focus = nullptr; // the control that had the focus when the window was last active
 };
 
 // Posted to the window when it is created; handled once the program's message loop runs.
 constexpr UINT kCreateToolTips = WM_APP + 1;
-// Posted when one of its controls has taken the focus.
-constexpr UINT kFollowFocus = WM_APP + 2;
 
 FrmVarnel* StateOf(HWND window) {
     return FormState<FrmVarnel>(window);
@@ -356,53 +353,10 @@ std::array<FormControlEntry, kControlCount> Controls(FrmVarnel& form) {
     }};
 }
 
-// ---- the default button ---------------------------------------------------------------------
-
-// As a dialog does on every focus change, however the focus moved (Tab, a mnemonic, a click, the
-// window coming back): a push button that has the focus is the default button, the one Enter
-// presses; on any other control the launch button is the default again.
-void FollowFocus(FrmVarnel& form) {
-    HWND focused = GetFocus();
-    HWND defaultButton = focused == form.cmdCancel.hwnd ? focused : form.cmdLogon.hwnd;
-    for (const Control* button : {&form.cmdLogon, &form.cmdCancel}) {
-        const LONG style = button->hwnd == defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
-        if ((GetWindowLongA(button->hwnd, GWL_STYLE) & BS_TYPEMASK) != style) {
-            SendMessageA(button->hwnd, BM_SETSTYLE, static_cast<WPARAM>(style), TRUE);
-        }
-    }
-}
-
-// A control took the focus. The buttons are set once the message that moved the focus has been
-// handled: the system's keyboard handling may still change their styles after the move (Wine's
-// Tab takes the default from every button of a window that is not of the dialog class). The
-// control's own procedure, which this one passes every message on to, is kept in the control's
-// user data.
-LRESULT CALLBACK TellFocus(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    if (message == WM_SETFOCUS) {
-        PostMessageA(GetParent(control), kFollowFocus, 0, 0);
-    }
-    return CallWindowProcA(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(control, GWLP_USERDATA)),
-                           control, message, wParam, lParam);
-}
-
-// Subclassed by hand: the common controls' SetWindowSubclass made start-up about 20 ms slower
-// under Wine for the window's eleven controls (bench_driver, against this).
-void TellFocusOf(HWND control) {
-    SetWindowLongPtrA(
-        control, GWLP_USERDATA,
-        SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TellFocus)));
-}
-
 void CreateControls(FrmVarnel& form) {
     form.fonts = MakeFonts(form.dpi);
     CreateFormControls(form, Controls(form));
-    for (Control* focusable :
-         {&form.txtEmailAlias, &form.cboMarket, &form.txtServer, &form.cmdLogon, &form.cmdCancel}) {
-        TellFocusOf(focusable->hwnd);
-    }
-    for (const Control& option : form.OptAdvanced) {
-        TellFocusOf(option.hwnd);
-    }
+    SendMessageA(form.hwnd, DM_SETDEFID, IDC_CMD_LOGON, 0);
     // The frames are drawn below the controls inside them.
     for (const Control* frame : {&form.fraProfile, &form.fraAdvOptions}) {
         SetWindowPos(frame->hwnd, HWND_BOTTOM, 0, 0, 0, 0,
@@ -430,34 +384,13 @@ void ApplyDpi(FrmVarnel& form, UINT dpi, const RECT& suggested) {
     ClipLabels(form);
 }
 
-// The dialog manager's services that IsDialogMessage asks of the window (moving the focus,
-// the default button, the focus kept across activation) are answered here, on a plain window
-// class, rather than by a dialog class (DLGWINDOWEXTRA + DefDlgProc): on its first activation
-// DefDlgProc gives the focus to no control under Wine, and its WM_CLOSE would press Exit, so the
-// window would answer those cases itself all the same.
-//
-// As a dialog does: the focus moves to a given control, or to the next or previous tab stop.
-// Label mnemonics arrive this way, first naming the label, then asking for the next control.
-void MoveFocus(HWND window, WPARAM target, LPARAM byHandle) {
-    HWND next = LOWORD(byHandle) != 0
-                    ? reinterpret_cast<HWND>(target)
-                    : GetNextDlgTabItem(window, GetFocus(), target != 0 ? TRUE : FALSE);
-    if (next == nullptr) {
-        return;
-    }
-    if (SendMessageA(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) {
-        SendMessageA(next, EM_SETSEL, 0, -1);
-    }
-    SetFocus(next);
-}
-
 bool IsEnabledControl(HWND control) {
     return control != nullptr && IsWindowEnabled(control);
 }
 
 void OnCommand(FrmVarnel& form, int id, int code) {
-    // Enter and Esc send IDOK and IDCANCEL even while their buttons are disabled during a
-    // launch: the buttons' commands count only while the buttons are enabled.
+    // The dialog manager sends Esc's IDCANCEL even while Exit is disabled during a launch: the
+    // buttons' commands count only while the buttons are enabled.
     static constexpr CommandRoute<FrmVarnel> routes[] = {
         {IDC_CBO_MARKET, CBN_SELCHANGE, cboMarket_Click},
         {IDC_TXT_SERVER, EN_CHANGE, txtServer_Change},
@@ -485,31 +418,28 @@ HCURSOR PointerOver(const FrmVarnel& form, HWND, UINT) {
     return form.hourglass ? LoadCursorA(nullptr, IDC_WAIT) : nullptr;
 }
 
-// Every message this window answers does so with 0, the result's starting value.
-bool FrmVarnel_Message(FrmVarnel& form, UINT message, WPARAM wParam, LPARAM lParam, LRESULT&) {
+// Builds the window before it is first shown: sized for the design at its dpi, its controls, its
+// load, centred; the dialog manager then gives the alias box, the first tab stop, the focus.
+void Form_Initialise(FrmVarnel& form) {
+    SizeToDesign(form, design::kClientWidth, design::kClientHeight);
+    CreateControls(form);
+    Form_Load(form);
+    CentreOn(form.hwnd, nullptr);
+    PostMessageA(form.hwnd, kCreateToolTips, 0, 0);
+}
+
+// Every message this window answers but WM_INITDIALOG does so with 0, the result's starting
+// value.
+bool FrmVarnel_Message(FrmVarnel& form, UINT message, WPARAM wParam, LPARAM, LRESULT&) {
     switch (message) {
-    case WM_ACTIVATE:
-        // As in a dialog: the focus leaves with the window and comes back to the same control,
-        // the alias box the first time.
-        if (LOWORD(wParam) == WA_INACTIVE) {
-            HWND focused = GetFocus();
-            if (focused != nullptr && IsChild(form.hwnd, focused)) {
-                form.focus = focused;
-            }
-        } else {
-            SetFocus(form.focus != nullptr ? form.focus : form.txtEmailAlias.hwnd);
-        }
-        return true;
-    case WM_NEXTDLGCTL:
-        MoveFocus(form.hwnd, wParam, lParam);
+    case WM_INITDIALOG:
+        Form_Initialise(form);
         return true;
     case kCreateToolTips:
         CreateToolTips(form);
         return true;
-    case kFollowFocus:
-        FollowFocus(form);
-        return true;
     case WM_CLOSE:
+        // Answered here: the dialog manager would press Exit, which skips the close handling.
         Form_QueryUnload(form);
         return true;
     case WM_ENDSESSION:
@@ -533,8 +463,7 @@ HWND CreateFrmVarnel() {
     static const bool registered = [] {
         HINSTANCE instance = GetModuleHandleA(nullptr);
         return RegisterFormClass(
-            kFrmVarnelClassName, FormProc<FrmVarnel, FrmVarnel_Message>,
-            LoadIconA(instance, MAKEINTRESOURCEA(IDI_VARNEL)),
+            kFrmVarnelClassName, LoadIconA(instance, MAKEINTRESOURCEA(IDI_VARNEL)),
             static_cast<HICON>(LoadImageA(
                 instance, MAKEINTRESOURCEA(IDI_VARNEL), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                 GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR | LR_SHARED)),
@@ -544,22 +473,13 @@ HWND CreateFrmVarnel() {
         return nullptr;
     }
     // No WS_CLIPCHILDREN: the frames are drawn over the window's own background.
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINMENU));
-    FrmVarnel* form =
-        CreateForm(std::make_unique<FrmVarnel>(), WS_EX_CONTROLPARENT, kFrmVarnelClassName,
-                   VARNEL_TITLE, style, nullptr, menu, design::kClientWidth, design::kClientHeight);
-    if (form == nullptr) {
-        if (IsMenu(menu)) {
-            DestroyMenu(menu); // no window took it
-        }
-        return nullptr;
-    }
-    CreateControls(*form);
-    Form_Load(*form);
-    CentreOn(form->hwnd, nullptr);
-    PostMessageA(form->hwnd, kCreateToolTips, 0, 0);
-    return form->hwnd;
+    static const FormTemplate kTemplate(WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                                        WS_EX_CONTROLPARENT, IDR_MAINMENU, kFrmVarnelClassName,
+                                        VARNEL_TITLE);
+    auto state = std::make_unique<FrmVarnel>();
+    return CreateDialogIndirectParamA(GetModuleHandleA(nullptr), kTemplate.get(), nullptr,
+                                      FormProc<FrmVarnel, FrmVarnel_Message>,
+                                      reinterpret_cast<LPARAM>(&state));
 }
 
 std::string FrmVarnel_ServerText(HWND window) {

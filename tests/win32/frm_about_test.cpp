@@ -20,6 +20,7 @@
 
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -454,18 +455,6 @@ TEST_F(AboutBox, OkIsTheFocusedDefaultButtonAndTheOnlyTabStop) {
     }
 }
 
-TEST_F(AboutBox, ClosingLeavesNoWindowBehind) {
-    const std::vector<HWND> before = ThreadWindows();
-    for (int round = 0; round < 3; ++round) {
-        HWND box = Open();
-        ASSERT_NE(ToolTipOf(box), nullptr);
-        SendMessageA(GetDlgItem(box, IDC_CMD_OK), BM_CLICK, 0, 0);
-        PumpFor(20);
-        EXPECT_FALSE(IsWindow(box));
-    }
-    EXPECT_EQ(ThreadWindows().size(), before.size()) << "no box or tool tip is left over";
-}
-
 // ---- the links ------------------------------------------------------------------------------
 
 class AboutLinks : public AboutBox {
@@ -639,6 +628,24 @@ INSTANTIATE_TEST_SUITE_P(
         Closer{"CloseBox", [](HWND box) { PostMessageA(box, WM_SYSCOMMAND, SC_CLOSE, 0); }}),
     [](const ::testing::TestParamInfo<Closer>& info) { return std::string(info.param.name); });
 
+TEST_F(AboutBox, ClosingLeavesNoWindowBehind) {
+    const std::vector<HWND> before = ThreadWindows();
+    for (int round = 0; round < 3; ++round) {
+        HWND opened = nullptr;
+        bool hadToolTip = false;
+        AboutRun driver(main, {[&](HWND box) {
+                            opened = box;
+                            hadToolTip = ToolTipOf(box) != nullptr;
+                            SendMessageA(GetDlgItem(box, IDC_CMD_OK), BM_CLICK, 0, 0);
+                        }});
+        mnuHAbout_Click(main);
+        PumpFor(20);
+        EXPECT_TRUE(hadToolTip);
+        EXPECT_FALSE(IsWindow(opened));
+    }
+    EXPECT_EQ(ThreadWindows().size(), before.size()) << "no box or tool tip is left over";
+}
+
 TEST_F(AboutBox, F1OnTheMainWindowOpensItAndF1InsideOpensNoSecondBox) {
     int boxesAfterSecondF1 = 0;
     AboutRun driver(main, {[](HWND) { PressKey(VK_F1); },
@@ -690,16 +697,14 @@ TEST_F(AboutBox, InputStillQueuedForTheMainWindowDoesNotReachIt) {
     HWND alias = GetDlgItem(main, IDC_TXT_EMAIL_ALIAS);
     const std::string before = Text(alias);
     bool stillOpen = false;
-    AboutRun driver(main, {[&](HWND) {
-                               PostMessageA(alias, WM_CHAR, 'x', 1);
-                               // Esc in the main window would end the program.
-                               PostMessageA(alias, WM_KEYDOWN, VK_ESCAPE, 1);
-                               PostMessageA(alias, WM_LBUTTONDOWN, MK_LBUTTON, 0);
-                           },
-                           [&](HWND box) {
-                               stillOpen = IsWindowVisible(box) != FALSE;
-                               SendMessageA(GetDlgItem(box, IDC_CMD_OK), BM_CLICK, 0, 0);
-                           }});
+    AboutRun driver(main, {[&](HWND box) {
+                        stillOpen = IsWindowVisible(box) != FALSE;
+                        SendMessageA(GetDlgItem(box, IDC_CMD_OK), BM_CLICK, 0, 0);
+                    }});
+    PostMessageA(alias, WM_CHAR, 'x', 1);
+    // Esc in the main window would end the program.
+    PostMessageA(alias, WM_KEYDOWN, VK_ESCAPE, 1);
+    PostMessageA(alias, WM_LBUTTONDOWN, MK_LBUTTON, 0);
     mnuHAbout_Click(main);
     EXPECT_TRUE(stillOpen);
     EXPECT_FALSE(driver.forcedClose());
@@ -707,6 +712,24 @@ TEST_F(AboutBox, InputStillQueuedForTheMainWindowDoesNotReachIt) {
     MSG quit{};
     EXPECT_FALSE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_FALSE(QuitRequested());
+}
+
+TEST_F(AboutBox, TheMainWindowTakesKeysAgainOnceAnotherProgramClosedTheBoxWhileInactive) {
+    HWND alias = GetDlgItem(main, IDC_TXT_EMAIL_ALIAS);
+    UniqueWindow other;
+    std::thread otherProgram;
+    AboutRun driver(main, {[&](HWND box) {
+                        other = test_support::ActivateAnotherWindow();
+                        otherProgram = std::thread([box, alias] {
+                            SendMessageA(box, WM_CLOSE, 0, 0);
+                            PostMessageA(alias, WM_CHAR, 'x', 1); // the user's next key
+                        });
+                    }});
+    mnuHAbout_Click(main);
+    otherProgram.join();
+    PumpFor(50);
+    EXPECT_FALSE(driver.forcedClose());
+    EXPECT_NE(Text(alias).find('x'), std::string::npos) << Text(alias);
 }
 
 TEST_F(AboutBox, AQuitRequestClosesTheBoxAndReachesTheProgramsLoop) {

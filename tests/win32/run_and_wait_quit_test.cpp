@@ -47,4 +47,37 @@ TEST(RunAndWait, AQuitDuringTheWaitIsKeptAndTheWaitGoesOnWithoutSpinningOrTheHoo
     EXPECT_EQ(RunMessageLoop(), 7) << "the main loop still gets the quit";
 }
 
+TEST(RunAndWait, AfterAQuitThePauseStillPaintsAndAnswersOtherProgramsWithoutSpinning) {
+    ASSERT_TRUE(test_support::FileExists(outlook_standin::ProgramPath()));
+    const outlook_standin::Session outlook("exit");
+    const outlook_standin::Watchdog watchdog(15000);
+    const UniqueWindow window(CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                              nullptr, nullptr, nullptr, nullptr));
+    const DWORD self = GetCurrentThreadId();
+    bool answered = false;
+    ULONGLONG answerMs = 0;
+    // The quit, then a paint due, then another program's message.
+    std::thread other([&] {
+        Sleep(300);
+        PostThreadMessageA(self, WM_QUIT, 7, 0);
+        Sleep(200);
+        InvalidateRect(window.get(), nullptr, TRUE);
+        Sleep(300);
+        const ULONGLONG sent = GetTickCount64();
+        DWORD_PTR result = 0;
+        answered =
+            SendMessageTimeoutA(window.get(), WM_NULL, 0, 0, SMTO_NORMAL, 1500, &result) != 0;
+        answerMs = GetTickCount64() - sent;
+    });
+    const double cpuBefore = outlook_standin::ProcessCpuMilliseconds();
+    EXPECT_TRUE(RunAndWait(outlook.CommandLine(), IsOutlookRunning, 2500, hook_install::Recording));
+    const double cpu = outlook_standin::ProcessCpuMilliseconds() - cpuBefore;
+    other.join();
+    std::printf("answered in %llu ms; the pause used %.1f ms of CPU\n", answerMs, cpu);
+    EXPECT_TRUE(answered);
+    EXPECT_LT(answerMs, 1500u);
+    EXPECT_LT(cpu, 100.0);
+    EXPECT_EQ(RunMessageLoop(), 7) << "the main loop still gets the quit";
+}
+
 } // namespace

@@ -2,6 +2,7 @@
 #include "launcher/outlook.h"
 #include "platform/process_runner.h"
 #include "platform/win32_raii.h"
+#include "support/debug_output_reader.h"
 #include "support/handle_count.h"
 #include "support/hook_install.h"
 #include "support/outlook_standin.h"
@@ -113,6 +114,18 @@ TEST_F(RunAndWaitTest, AProcessThatEndsDuringThePauseIsSeenAfterThePause) {
     EXPECT_LT(elapsed, 1300u);
     EXPECT_EQ(sandbox::JournalTexts(outlook.Journal()),
               (std::vector<std::string>{"start " + outlook.CommandLine(), "exit 0"}));
+}
+
+TEST_F(RunAndWaitTest, TracesAWindowsStatusCodeAsTheProgramsExitCodeInHexadecimal) {
+    const test_support::DebugOutputReader trace;
+    ASSERT_EQ(trace.Failure(), "");
+    const Session outlook("exit", 0, 0xC0000005u);
+    EXPECT_TRUE(RunAndWait(outlook.CommandLine(), IsOutlookRunning, 300));
+    const std::vector<std::string> lines = trace.LinesOf(GetCurrentProcessId());
+    ASSERT_FALSE(lines.empty());
+    EXPECT_NE(lines.back().find("the started program ended with exit code 0xC0000005"),
+              std::string::npos)
+        << lines.back();
 }
 
 TEST_F(RunAndWaitTest, TheDefaultPauseIsThirtySecondsEvenForAProcessThatEndsAtOnce) {

@@ -4,6 +4,8 @@
 // process, control rectangles, fonts, tool tips, device contexts that are given back, and a driver
 // for the modal loops (message boxes, menus, the About box) that a test starts and cannot leave.
 
+#include "support/test_support.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -53,6 +55,9 @@ RECT RectIn(HWND window, HWND control);
 RECT RectIn(HWND window, int id);
 
 HFONT FontOf(HWND control);
+
+// A visible top-level window standing for another program's, made the active one.
+UniqueWindow ActivateAnotherWindow();
 
 // A window's device context (the screen's for nullptr), given back at destruction together
 // with whatever Select put into it.

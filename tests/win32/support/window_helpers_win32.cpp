@@ -167,4 +167,11 @@ void CALLBACK ModalDriver::Tick(HWND, UINT, UINT_PTR, DWORD) {
     }
 }
 
+UniqueWindow ActivateAnotherWindow() {
+    UniqueWindow other(CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                       nullptr, nullptr, nullptr, nullptr));
+    SetActiveWindow(other.get());
+    return other;
+}
+
 } // namespace test_support
