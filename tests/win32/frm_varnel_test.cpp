@@ -522,18 +522,6 @@ TEST_F(MainWindow, EscDoesNothingWhileTheExitButtonIsDisabled) {
     EXPECT_FALSE(QuitRequested());
 }
 
-TEST_F(MainWindow, ActivatedWhileMinimisedItGivesNoControlTheFocus) {
-    OpenMain(kThree);
-    SetFocus(Item(IDC_CBO_MARKET));
-    ShowWindow(form, SW_MINIMIZE);
-    const UniqueWindow other = test_support::ActivateAnotherWindow();
-    PumpFor(20);
-    SetActiveWindow(form); // the other window goes, say
-    PumpFor(20);
-    ASSERT_TRUE(IsIconic(form));
-    EXPECT_FALSE(IsChild(form, GetFocus())) << "keys typed now would reach a hidden control";
-}
-
 TEST_F(MainWindow, CloseBoxAltF4AndFileExitCloseWithoutAQuestion) {
     for (int way = 0; way < 3; ++way) {
         OpenMain(kThree);

@@ -17,6 +17,15 @@
 
 namespace {
 
+// A window that ends the program when it is closed, as the main window does.
+LRESULT CALLBACK QuitWhenClosed(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE) {
+        PostQuitMessage(7);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
 TEST(RunAndWait, AQuitDuringTheWaitIsKeptAndTheWaitGoesOnWithoutSpinningOrTheHook) {
     ASSERT_TRUE(test_support::FileExists(outlook_standin::ProgramPath()));
     const outlook_standin::Session outlook("stay");
@@ -53,16 +62,19 @@ TEST(RunAndWait, AfterAQuitThePauseStillPaintsAndAnswersOtherProgramsWithoutSpin
     const outlook_standin::Watchdog watchdog(15000);
     const UniqueWindow window(CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
                                               nullptr, nullptr, nullptr, nullptr));
-    const DWORD self = GetCurrentThreadId();
+    SetWindowLongPtrA(window.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(QuitWhenClosed));
+    bool painted = false;
     bool answered = false;
     ULONGLONG answerMs = 0;
-    // The quit, then a paint due, then another program's message.
+    // Another program closes the window, then it needs painting, then that program sends it a
+    // message.
     std::thread other([&] {
         Sleep(300);
-        PostThreadMessageA(self, WM_QUIT, 7, 0);
+        PostMessageA(window.get(), WM_CLOSE, 0, 0);
         Sleep(200);
         InvalidateRect(window.get(), nullptr, TRUE);
         Sleep(300);
+        painted = GetUpdateRect(window.get(), nullptr, FALSE) == FALSE;
         const ULONGLONG sent = GetTickCount64();
         DWORD_PTR result = 0;
         answered =
@@ -74,6 +86,7 @@ TEST(RunAndWait, AfterAQuitThePauseStillPaintsAndAnswersOtherProgramsWithoutSpin
     const double cpu = outlook_standin::ProcessCpuMilliseconds() - cpuBefore;
     other.join();
     std::printf("answered in %llu ms; the pause used %.1f ms of CPU\n", answerMs, cpu);
+    EXPECT_TRUE(painted);
     EXPECT_TRUE(answered);
     EXPECT_LT(answerMs, 1500u);
     EXPECT_LT(cpu, 100.0);
