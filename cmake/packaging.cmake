@@ -37,6 +37,7 @@ if(NOT _git_result EQUAL 0 OR NOT _commit_time MATCHES "^[0-9]+$")
 endif()
 find_program(VARNEL_WIXL wixl)
 find_program(VARNEL_MSIBUILD msibuild)
+find_program(VARNEL_MSIINFO msiinfo)
 find_program(VARNEL_ZIP zip)
 set(VARNEL_PACKAGE_SETTINGS ${_packaging_out}/package_settings.cmake)
 file(CONFIGURE OUTPUT ${VARNEL_PACKAGE_SETTINGS} @ONLY CONTENT [=[
@@ -49,6 +50,7 @@ set(VARNEL_DESCRIPTION [[@PROJECT_DESCRIPTION@]])
 set(VARNEL_MSI_UPGRADE_CODE 90F5B6F2-35CE-4FB7-A600-2446B3D1139A)
 set(VARNEL_WIXL [[@VARNEL_WIXL@]])
 set(VARNEL_MSIBUILD [[@VARNEL_MSIBUILD@]])
+set(VARNEL_MSIINFO [[@VARNEL_MSIINFO@]])
 set(VARNEL_ZIP [[@VARNEL_ZIP@]])
 if("$ENV{SOURCE_DATE_EPOCH}" MATCHES "^[0-9]+$")
     set(VARNEL_SOURCE_DATE_EPOCH $ENV{SOURCE_DATE_EPOCH})
@@ -77,8 +79,9 @@ endif()
 include(CPack)
 
 # --- Windows Installer package (wixl) ---------------------------------------------------------
-if(NOT VARNEL_WIXL OR NOT VARNEL_MSIBUILD)
-    message(STATUS "wixl or msibuild not found (Debian: wixl, msitools): no Windows Installer package")
+if(NOT VARNEL_WIXL OR NOT VARNEL_MSIBUILD OR NOT VARNEL_MSIINFO)
+    message(STATUS "wixl, msibuild or msiinfo not found (Debian: wixl, msitools): "
+                   "no Windows Installer package")
     return()
 endif()
 
@@ -91,7 +94,8 @@ function(varnel_add_msi target version exe exe_dependency output)
                 -DPROGRAM=${exe} -DSTAGE=${_stage} -DOUTPUT=${output}
                 -P ${CMAKE_SOURCE_DIR}/cmake/msi_package.cmake
         DEPENDS ${CMAKE_SOURCE_DIR}/cmake/msi_package.cmake ${VARNEL_PACKAGE_SETTINGS}
-                ${CMAKE_SOURCE_DIR}/packaging/varnel.wxs.in ${exe_dependency}
+                ${CMAKE_SOURCE_DIR}/packaging/varnel.wxs.in
+                ${CMAKE_SOURCE_DIR}/packaging/varnel_ini_check.js ${exe_dependency}
                 ${_packaging_out}/varnel.ini ${CMAKE_SOURCE_DIR}/resources/varnel.ico
         COMMENT "Windows Installer package ${output}"
         VERBATIM)

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The Windows Installer package under Wine, as an administrator uses it: silent install, the
 # installed program started from its Start-menu shortcut, an upgrade to the next version over
-# an edited varnel.ini, a refused downgrade, silent removal. Runs in a Wine prefix of its own,
-# made afresh for every run (BUILD/msi-wineprefix, removed again when every check passed), so
-# nothing is left over from an earlier run and the tests' prefix never sees an install.
+# an edited varnel.ini, a repair, a refused downgrade, silent removal; then the company's
+# varnel.ini given at installation, beside the package or named by VARNELINI. Runs in a Wine
+# prefix of its own, made afresh for every run (BUILD/msi-wineprefix, removed again when every
+# check passed), so nothing is left over from an earlier run and the tests' prefix never sees an
+# install.
 #
 # Environment (set by ctest, see cmake/packaging.cmake):
 #   VARNEL_BUILD_DIR, VARNEL_SOURCE_DIR   the build and source trees
@@ -12,8 +14,10 @@
 #   VARNEL_NEXT_EXE                       the varnel.exe inside the next package
 #   VARNEL_MSI_CHECK                      msi_check.exe (starts the installed program)
 #
-# The rule for varnel.ini: the package installs the sample only where there is no varnel.ini,
-# and never replaces nor removes one, edited or not.
+# The rule for varnel.ini: a file given (VARNELINI, else a varnel.ini beside the package) is
+# installed byte for byte, over an installed one too; a VARNELINI that cannot be read stops the
+# installation. Without one, the package installs the sample only where there is no varnel.ini.
+# No removal takes a varnel.ini away.
 #
 # VARNEL_PACKAGE_WINE (i686 or x86_64; default: i686 where this host runs it, else x86_64) says
 # whose Wine installs the package. In a 64-bit prefix the 32-bit package lands where 64-bit
@@ -157,10 +161,14 @@ same "one upgrade code for both" "$(msi_property "$VARNEL_MSI" UpgradeCode)" \
     "$(msi_property "$VARNEL_NEXT_MSI" UpgradeCode)"
 check "a product code per version" test -n "$code" -a -n "$next_code" -a "$code" != "$next_code"
 same "installed for all users" 1 "$(msi_property "$VARNEL_MSI" ALLUSERS)"
-settings=$(msiinfo export "$VARNEL_MSI" Component | tr -d '\r' |
-    awk -F'\t' '$1 == "Settings" && $6 == "varnel.ini" { print $4 }')
+IFS=$'\t' read -r attributes condition < <(msiinfo export "$VARNEL_MSI" Component | tr -d '\r' |
+    awk -F'\t' '$1 == "Settings" && $6 == "varnel.ini" { print $4 "\t" $5 }')
 check "varnel.ini's component is Permanent and NeverOverwrite" \
-    test $((${settings:-0} & 0x90)) -eq $((0x90))
+    test $((${attributes:-0} & 0x90)) -eq $((0x90))
+# Windows Installer decides to copy the sample before it copies anything, so it would copy it over
+# a given file; Wine decides only as it copies, and never shows that.
+same "varnel.ini's component is installed only when no file is given" \
+    "NOT VARNELINI AND NOT VARNELINIBESIDE" "$condition"
 
 # --- Installation -------------------------------------------------------------------------------
 echo "== silent installation of $VARNEL_VERSION"
@@ -198,6 +206,13 @@ cp "$ini" "$work/edited.ini"
 check "msiexec /i /qn succeeds" msiexec /i "$(windows_path "$VARNEL_NEXT_MSI")" /qn
 check "varnel.exe is replaced by the next version's" cmp -s "$VARNEL_NEXT_EXE" "$exe"
 check "the edited varnel.ini is kept" cmp -s "$work/edited.ini" "$ini"
+# A repair that forces every file (Wine's msiexec has no /f for a package): a lost varnel.exe comes
+# back, the edited varnel.ini stays.
+rm -f "$exe"
+check "a repair (REINSTALL=ALL REINSTALLMODE=amus) succeeds" \
+    msiexec /i "$(windows_path "$VARNEL_NEXT_MSI")" REINSTALL=ALL REINSTALLMODE=amus /qn
+check "... restores varnel.exe" cmp -s "$VARNEL_NEXT_EXE" "$exe"
+check "... and keeps the edited varnel.ini" cmp -s "$work/edited.ini" "$ini"
 same "one entry in the installed programs list" 1 "$(varnel_entries)"
 same "the entry has the next version" "$next_version" \
     "$(reg_value "$(uninstall_key "$next_code")" DisplayVersion)"
@@ -242,6 +257,48 @@ check "msiexec /x /qn succeeds" msiexec /x "$code" /qn
 check "varnel.exe is removed" test ! -e "$exe"
 check "varnel.ini stays" test -f "$ini"
 same "no entry in the installed programs list" 0 "$(varnel_entries)"
+
+# --- The company's varnel.ini, given at installation ---------------------------------------------
+# A distribution share: both packages, and the company's varnel.ini beside them. Each version of
+# the file is new (its server's digit), in the ANSI code page, with CRLF and no final line end.
+share=$work/share
+mkdir -p "$share"
+cp "$VARNEL_MSI" "$VARNEL_NEXT_MSI" "$share/"
+shared_msi=$(windows_path "$share/${VARNEL_MSI##*/}")
+shared_next_msi=$(windows_path "$share/${VARNEL_NEXT_MSI##*/}")
+company_ini() { printf '[Locations]\r\nZ\374rich=ZRHMX0%s\r\nOslo=OSLMX01' "$1" >"$2"; }
+program_folder=$(linux_path "$folder")
+rm -rf "$program_folder"
+
+echo "== VARNELINI names a file that cannot be read"
+check "msiexec /i VARNELINI=... /qn fails" fails msiexec /i "$shared_msi" \
+    "VARNELINI=$(windows_path "$work/missing.ini")" /qn /l*v "$(windows_path "$work/missing.log")"
+check "no program folder is left" test ! -e "$program_folder"
+same "no entry in the installed programs list" 0 "$(varnel_entries)"
+check "the log names the file" grep -aq "cannot read .*missing\.ini" "$work/missing.log"
+
+echo "== a varnel.ini beside the package"
+company_ini 1 "$share/varnel.ini"
+check "msiexec /i /qn succeeds" msiexec /i "$shared_msi" /qn
+check "the installed varnel.ini is the one beside the package, byte for byte" \
+    cmp -s "$share/varnel.ini" "$ini"
+
+echo "== upgrade with a new varnel.ini beside the next package"
+company_ini 2 "$share/varnel.ini"
+check "msiexec /i /qn succeeds" msiexec /i "$shared_next_msi" /qn
+check "the installed varnel.ini is replaced by the new one, byte for byte" \
+    cmp -s "$share/varnel.ini" "$ini"
+check "msiexec /x /qn succeeds" msiexec /x "$shared_next_msi" /qn
+check "the removal leaves that varnel.ini" cmp -s "$share/varnel.ini" "$ini"
+
+echo "== VARNELINI, with a varnel.ini beside the package too"
+rm -rf "$program_folder"
+company_ini 3 "$work/given.ini"
+check "msiexec /i VARNELINI=... /qn succeeds" \
+    msiexec /i "$shared_msi" "VARNELINI=$(windows_path "$work/given.ini")" /qn
+check "the installed varnel.ini is the file VARNELINI names, byte for byte" \
+    cmp -s "$work/given.ini" "$ini"
+check "msiexec /x /qn succeeds" msiexec /x "$code" /qn
 
 if [ $failures -ne 0 ]; then
     finish "Wine's output: $log; the prefix is kept for a look"
