@@ -14,9 +14,10 @@ struct KnownCode {
 
 // What the system's descriptions do not say: what the code means for a launch.
 constexpr KnownCode kLaunchCodes[] = {
-    {0x800401F3, "CO_E_CLASSSTRING: no \"MAPI.Session\" is registered, the CDO library is not "
-                 "installed"},
-    {0x80040154, "REGDB_E_CLASSNOTREG: the CDO library is not registered properly"},
+    {0x800401F3, "CO_E_CLASSSTRING: no \"MAPI.Session\" is registered: class not registered, "
+                 "the CDO library is not installed"},
+    {0x80040154, "REGDB_E_CLASSNOTREG: class not registered, the CDO library is not registered "
+                 "properly"},
     {0x80040102, "MAPI_E_NO_SUPPORT: the mail system does not support the call"},
     {0x8004010F, "MAPI_E_NOT_FOUND: the server or the mailbox was not found"},
     {0x80040111, "MAPI_E_LOGON_FAILED: the logon failed"},
