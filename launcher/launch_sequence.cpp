@@ -139,6 +139,35 @@ void UseSession(CdoSession& session, LaunchWindow& window, LaunchServices& servi
             [&] { StartOutlook(session, window, services, outlookPath); });
 }
 
+// The session of the launch under way and the services it reports through, while it is open:
+// what LogOffForSessionEnd ends.
+struct OpenSession {
+    std::unique_ptr<CdoSession>* session = nullptr;
+    LaunchServices* services = nullptr;
+};
+OpenSession openSession;
+
+// Names the launch's session as the open one for as long as it lives.
+class SessionOpen {
+  public:
+    SessionOpen(std::unique_ptr<CdoSession>& session, LaunchServices& services) noexcept {
+        openSession = {&session, &services};
+    }
+    ~SessionOpen() { openSession = {}; }
+    SessionOpen(const SessionOpen&) = delete;
+    SessionOpen& operator=(const SessionOpen&) = delete;
+};
+
+// The launch's last step with a session: Logoff, whatever came before, then the release.
+void LogOffAndRelease(std::unique_ptr<CdoSession>& session, LaunchServices& services) noexcept {
+    RunStep(services, "Logoff", [&] {
+        session->Logoff();
+        Say(services, {"Logoff: succeeded"});
+    });
+    session.reset();
+    Say(services, {"the session is released"});
+}
+
 } // namespace
 
 std::string GetStartupSwitch(const std::array<StartupOption, kStartupOptionCount>& options) {
@@ -188,17 +217,24 @@ void LaunchOutlook(LaunchWindow& window, LaunchServices& services, const std::st
         Say(services, {"CreateObject(\"MAPI.Session\"): ", session ? "created" : "no session"});
     });
     if (session) {
+        const SessionOpen open(session, services);
         RunStep(services, "the session's work",
                 [&] { UseSession(*session, window, services, server, emailAlias); });
-        RunStep(services, "Logoff", [&] {
-            session->Logoff();
-            Say(services, {"Logoff: succeeded"});
-        });
-        session.reset();
-        Say(services, {"the session is released"});
+        // Unless the end of the Windows session has logged it off already.
+        if (session) {
+            LogOffAndRelease(session, services);
+        }
     }
 
     ChangeWindow(window, services, "resetting the pointer", [&] { window.SetHourglass(false); });
+}
+
+void LogOffForSessionEnd() noexcept {
+    if (openSession.session == nullptr || *openSession.session == nullptr) {
+        return;
+    }
+    Say(*openSession.services, {"the Windows session is ending: the launch logs off now"});
+    LogOffAndRelease(*openSession.session, *openSession.services);
 }
 
 void RunLaunch(LaunchWindow& window, LaunchServices& services, const std::string& emailAlias) {

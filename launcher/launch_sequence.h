@@ -104,6 +104,12 @@ class LaunchServices {
 // more.
 void LaunchOutlook(LaunchWindow& window, LaunchServices& services, const std::string& emailAlias);
 
+// Windows is ending the session and may end the process once the window has answered: a launch
+// under way logs its session off and releases it now, as its last step would, and says why; the
+// launch then finds no session left. Does nothing when no session is open. Returns at once
+// however Logoff ends.
+void LogOffForSessionEnd() noexcept;
+
 // What the launch button (cmdLogon_Click) does: refuses while Outlook runs, otherwise locks the
 // two buttons around LaunchOutlook and unlocks them however it ended.
 void RunLaunch(LaunchWindow& window, LaunchServices& services, const std::string& emailAlias);

@@ -25,6 +25,12 @@ bool QuitRequested();
 // another program posted. Input stays queued for later (a close the user asks for among it).
 void PumpAllButInput();
 
+// Windows is ending the session (or an installer closes the program): the waits that keep the
+// window alive (the runner's pause and its watch for Outlook) return at once, now and for the rest
+// of the run, for the process may be ended at any moment.
+void EndEveryWait();
+bool WaitsEnded();
+
 // Runs until WM_QUIT and returns its exit code; a quit request that PumpPendingMessages took
 // already ends it at once. Either way the request is used up.
 int RunMessageLoop();

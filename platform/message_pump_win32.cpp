@@ -15,6 +15,8 @@ PendingQuit pendingQuit;
 
 HACCEL applicationAccelerators = nullptr;
 
+bool waitsEnded = false;
+
 bool TranslateForWindow(MSG& message) {
     if (message.hwnd == nullptr) {
         return false;
@@ -73,6 +75,14 @@ void PumpAllButInput() {
             }
         }
     }
+}
+
+void EndEveryWait() {
+    waitsEnded = true;
+}
+
+bool WaitsEnded() {
+    return waitsEnded;
 }
 
 int RunMessageLoop() {

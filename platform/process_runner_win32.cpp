@@ -28,7 +28,7 @@ void PauseTakingNoInput(unsigned long milliseconds) {
     for (;;) {
         PumpAllButInput();
         const ULONGLONG now = GetTickCount64();
-        if (now >= deadline) {
+        if (now >= deadline || WaitsEnded()) {
             return;
         }
         const auto wait = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, kLookAtQueueMs));
@@ -93,6 +93,9 @@ std::optional<std::uint32_t> WaitForProcessOrOutlook(HANDLE process,
         if (rules.LookAtQueueAndProcess()) {
             // Handles input and takes the hook's reports, which come in with the messages.
             PumpPendingMessages();
+            if (WaitsEnded()) {
+                return std::nullopt;
+            }
             if (hook.TakeCreated()) {
                 rules.WindowCreated();
             }
@@ -167,9 +170,12 @@ bool RunAndWait(const std::string& commandLine, const std::function<bool()>& out
     PauseTakingNoInput(pauseMilliseconds);
     const ULONGLONG watched = GetTickCount64();
     const std::optional<std::uint32_t> exitCode =
-        WaitForProcessOrOutlook(process.get(), outlookIsUp, installHook);
+        WaitsEnded() ? std::nullopt
+                     : WaitForProcessOrOutlook(process.get(), outlookIsUp, installHook);
     const auto waited = static_cast<long>(GetTickCount64() - watched);
-    if (exitCode) {
+    if (WaitsEnded()) {
+        Trace({"the wait is cut short: the Windows session is ending"});
+    } else if (exitCode) {
         // Codes from 0x80000000 up are Windows' status codes (0xC0000005: an access violation),
         // known by their hexadecimal form.
         Trace({"the wait is over after ", Decimal(waited),

@@ -1,6 +1,8 @@
 #include "ui/frm_varnel.h"
 
 #include "launcher/bas_varnel.h"
+#include "launcher/launch_sequence.h"
+#include "platform/message_pump.h"
 #include "platform/system_text.h"
 #include "platform/win32_raii.h"
 #include "resources/resource_ids.h"
@@ -443,9 +445,13 @@ bool FrmVarnel_Message(FrmVarnel& form, UINT message, WPARAM wParam, LPARAM, LRE
         Form_QueryUnload(form);
         return true;
     case WM_ENDSESSION:
-        // Windows is logging off or shutting down (the window never refuses to let it: the
-        // usual answer to WM_QUERYENDSESSION): it closes as for any other close request.
+        // Windows is logging off or shutting down, or an installer closes the program (the
+        // window never holds that up: the dialog manager answers WM_QUERYENDSESSION with TRUE).
+        // Windows may end the process once this returns: a launch under way logs its session off
+        // first and stops waiting; then the window closes as for any other close request.
         if (wParam != FALSE) {
+            LogOffForSessionEnd();
+            EndEveryWait();
             Form_QueryUnload(form);
         }
         return true;

@@ -65,6 +65,23 @@ class LaunchEndToEnd : public ::testing::Test {
                               : launch_fixture::ShownMessage{};
     }
 
+    // As Windows ends its session, or an installer closes the program: it asks, then says
+    // whether the session ends. True when the question was answered with TRUE at once.
+    static bool EndSession(HWND main, BOOL ends, LPARAM why) {
+        const ULONGLONG asked = GetTickCount64();
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, why, SMTO_ABORTIFHUNG, 2000, &answer);
+        const bool letsItEnd = answer == TRUE && GetTickCount64() - asked < 1000;
+        SendMessageTimeoutA(main, WM_ENDSESSION, ends, why, SMTO_ABORTIFHUNG, 5000, &answer);
+        return letsItEnd;
+    }
+    bool Traced(const Varnel& varnel, const std::string& fragment) const {
+        const std::vector<std::string> lines = debugOutput.LinesOf(varnel.Id());
+        return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+            return line.find(fragment) != std::string::npos;
+        });
+    }
+
     test_support::DebugOutputReader debugOutput;
     OutlookRegistration registration;
 };
@@ -228,6 +245,58 @@ TEST_F(LaunchEndToEnd, ClosingTheWindowDuringTheWaitLogsOffAndEnds) {
     EXPECT_TRUE(cdo.Has("Logoff"));
     EXPECT_EQ(cdo.Calls().back(), "release");
     EXPECT_EQ(launch_fixture::FindMessageBox(varnel.Id()), nullptr);
+}
+
+TEST_F(LaunchEndToEnd, ALogOffDuringThePauseLogsTheSessionOffBeforeWindowsEndsTheProgram) {
+    CdoSettings cdo;
+    outlook_standin::Session outlook("window", 1000);
+    Varnel varnel(kIni);
+    HWND main = varnel.MainWindow();
+    ASSERT_NE(main, nullptr);
+    ClickLaunch(main);
+    ASSERT_TRUE(outlook.WaitForEvent("start", 10000));
+    EXPECT_TRUE(EndSession(main, TRUE, ENDSESSION_LOGOFF));
+    // Windows may end the process as soon as its window has answered.
+    TerminateProcess(varnel.Process(), 1);
+    EXPECT_TRUE(cdo.Has("Logoff"));
+    EXPECT_EQ(cdo.Calls().back(), "release");
+    EXPECT_TRUE(Traced(varnel, "the Windows session is ending"));
+    EXPECT_TRUE(outlook.WaitForEvent("window", 5000)) << "Outlook is left alone";
+}
+
+TEST_F(LaunchEndToEnd, AnInstallerClosingTheProgramWhileItWatchesForOutlookLogsOffAndEndsIt) {
+    CdoSettings cdo;
+    outlook_standin::Session outlook("window", 40000);
+    Varnel varnel(kIni);
+    HWND main = varnel.MainWindow();
+    ASSERT_NE(main, nullptr);
+    ClickLaunch(main);
+    ASSERT_TRUE(outlook.WaitForEvent("start", 10000));
+    const ULONGLONG started = GetTickCount64();
+    PumpUntil([&] { return GetTickCount64() - started >= 32000; }, 35000); // past the pause
+    ASSERT_FALSE(cdo.Has("Logoff"));
+    EXPECT_TRUE(EndSession(main, TRUE, ENDSESSION_CLOSEAPP));
+    EXPECT_EQ(cdo.Calls().back(), "release");
+    EXPECT_TRUE(cdo.Has("Logoff"));
+    ASSERT_TRUE(varnel.WaitForExit(5000));
+    EXPECT_EQ(varnel.ExitCode(), 0u);
+}
+
+TEST_F(LaunchEndToEnd, ACancelledLogOffLetsTheLaunchGoOnToItsEnd) {
+    CdoSettings cdo;
+    outlook_standin::Session outlook("window", 1000);
+    Varnel varnel(kIni);
+    HWND main = varnel.MainWindow();
+    ASSERT_NE(main, nullptr);
+    ClickLaunch(main);
+    ASSERT_TRUE(outlook.WaitForEvent("start", 10000));
+    EXPECT_TRUE(EndSession(main, FALSE, ENDSESSION_LOGOFF));
+    EXPECT_FALSE(cdo.Has("Logoff"));
+    const auto window = outlook.WaitForEvent("window", 15000);
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(PumpUntil([&] { return cdo.Has("release"); }, 45000));
+    EXPECT_GT(cdo.First("Logoff").ticks, window->ticks);
+    EXPECT_TRUE(IsWindow(main));
 }
 
 } // namespace
