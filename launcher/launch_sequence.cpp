@@ -139,24 +139,10 @@ void UseSession(CdoSession& session, LaunchWindow& window, LaunchServices& servi
             [&] { StartOutlook(session, window, services, outlookPath); });
 }
 
-// The session of the launch under way and the services it reports through, while it is open:
-// what LogOffForSessionEnd ends.
-struct OpenSession {
-    std::unique_ptr<CdoSession>* session = nullptr;
-    LaunchServices* services = nullptr;
-};
-OpenSession openSession;
-
-// Names the launch's session as the open one for as long as it lives.
-class SessionOpen {
-  public:
-    SessionOpen(std::unique_ptr<CdoSession>& session, LaunchServices& services) noexcept {
-        openSession = {&session, &services};
-    }
-    ~SessionOpen() { openSession = {}; }
-    SessionOpen(const SessionOpen&) = delete;
-    SessionOpen& operator=(const SessionOpen&) = delete;
-};
+// The launch's session while it is at work, and the services it reports through: what
+// LogOffForSessionEnd ends.
+std::unique_ptr<CdoSession>* sessionAtWork = nullptr;
+LaunchServices* servicesAtWork = nullptr;
 
 // The launch's last step with a session: Logoff, whatever came before, then the release.
 void LogOffAndRelease(std::unique_ptr<CdoSession>& session, LaunchServices& services) noexcept {
@@ -217,9 +203,11 @@ void LaunchOutlook(LaunchWindow& window, LaunchServices& services, const std::st
         Say(services, {"CreateObject(\"MAPI.Session\"): ", session ? "created" : "no session"});
     });
     if (session) {
-        const SessionOpen open(session, services);
+        sessionAtWork = &session;
+        servicesAtWork = &services;
         RunStep(services, "the session's work",
                 [&] { UseSession(*session, window, services, server, emailAlias); });
+        sessionAtWork = nullptr;
         // Unless the end of the Windows session has logged it off already.
         if (session) {
             LogOffAndRelease(session, services);
@@ -230,11 +218,10 @@ void LaunchOutlook(LaunchWindow& window, LaunchServices& services, const std::st
 }
 
 void LogOffForSessionEnd() noexcept {
-    if (openSession.session == nullptr || *openSession.session == nullptr) {
-        return;
+    if (sessionAtWork != nullptr && *sessionAtWork != nullptr) {
+        Say(*servicesAtWork, {"the Windows session is ending: the launch logs off now"});
+        LogOffAndRelease(*sessionAtWork, *servicesAtWork);
     }
-    Say(*openSession.services, {"the Windows session is ending: the launch logs off now"});
-    LogOffAndRelease(*openSession.session, *openSession.services);
 }
 
 void RunLaunch(LaunchWindow& window, LaunchServices& services, const std::string& emailAlias) {

@@ -32,31 +32,21 @@ BOOL AdjustWindowRectForDpi(RECT* rect, DWORD style, BOOL hasMenu, DWORD exStyle
     return AdjustWindowRectEx(rect, style, hasMenu, exStyle);
 }
 
-namespace {
-
-// The flags of SetDialogDpiChangeBehavior and SetDialogControlDpiChangeBehavior (winuser.h of
-// Windows 10, 1703).
-// DDC_DISABLE_ALL
-constexpr int kDialogDisableAll = 0x0001;
-// DCDC_DISABLE_FONTUPDATE | DCDC_DISABLE_RELAYOUT
-constexpr int kControlDisableFontAndRelayout = 0x0001 | 0x0002;
-
-} // namespace
-
+// SetDialogDpiChangeBehavior(dialog, DDC_DISABLE_ALL, DDC_DISABLE_ALL) and
+// SetDialogControlDpiChangeBehavior(control, DCDC_DISABLE_FONTUPDATE | DCDC_DISABLE_RELAYOUT, the
+// same): both arrived with Windows 10, 1703.
 void KeepDialogLayoutOurOwn(HWND dialog) {
-    using SetBehaviourFn = BOOL(WINAPI*)(HWND, int, int);
     static const auto set =
-        SystemFunction<SetBehaviourFn>("user32.dll", "SetDialogDpiChangeBehavior");
+        SystemFunction<BOOL(WINAPI*)(HWND, int, int)>("user32.dll", "SetDialogDpiChangeBehavior");
     if (set != nullptr) {
-        set(dialog, kDialogDisableAll, kDialogDisableAll);
+        set(dialog, 0x1, 0x1);
     }
 }
 
 void KeepControlLayoutOurOwn(HWND control) {
-    using SetBehaviourFn = BOOL(WINAPI*)(HWND, int, int);
-    static const auto set =
-        SystemFunction<SetBehaviourFn>("user32.dll", "SetDialogControlDpiChangeBehavior");
+    static const auto set = SystemFunction<BOOL(WINAPI*)(HWND, int, int)>(
+        "user32.dll", "SetDialogControlDpiChangeBehavior");
     if (set != nullptr) {
-        set(control, kControlDisableFontAndRelayout, kControlDisableFontAndRelayout);
+        set(control, 0x1 | 0x2, 0x1 | 0x2);
     }
 }

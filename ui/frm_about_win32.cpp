@@ -194,18 +194,12 @@ bool FrmAbout_Message(FrmAbout& form, UINT message, WPARAM wParam, LPARAM lParam
     case WM_INITDIALOG:
         Form_Initialise(form);
         return true;
+    case WM_CTLCOLORDLG: // the box's own background, which the dialog manager erases with it
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
         result =
             ControlColours(form, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
         return true;
-    case WM_ERASEBKGND: {
-        RECT client{};
-        GetClientRect(form.hwnd, &client);
-        FillRect(reinterpret_cast<HDC>(wParam), &client, form.background.get());
-        result = 1;
-        return true;
-    }
     case WM_PAINT: {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(form.hwnd, &paint);
