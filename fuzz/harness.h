@@ -7,11 +7,9 @@
 
 #include "platform/location_entry.h"
 #include "platform/registry_management.h"
-#include "platform/version_block.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -95,28 +93,6 @@ Violations CheckRegData(const std::uint8_t* data, std::size_t size);
 
 Violations CheckProgramPart(const std::string& command, const std::string& program);
 Violations CheckOutlookCommand(const std::uint8_t* data, std::size_t size);
-
-// ---- Version information block (FindVersionValue, ReadFileVersion, ReadVersionString) ------
-//
-// The input is a version block as a module's resource holds it. Everything read must lie inside
-// the block, a file version only come from a whole fixed part with its signature, a string end
-// before any null; and bytes after the block (a copy of it, so that a walk past its end would
-// find nodes) must change nothing.
-
-// What the About box reads, and where every value found lies (offset and size in the block).
-struct VersionBlockRun {
-    std::optional<FileVersion> version;
-    std::vector<VersionTranslation> translations;
-    std::vector<std::u16string> strings; // of kVersionStringNames, in order
-    std::vector<std::pair<std::size_t, std::size_t>> values;
-};
-
-inline constexpr const char* kVersionStringNames[] = {"Comments", "LegalCopyright", "FileVersion"};
-
-VersionBlockRun RunVersionBlock(VersionBlock block);
-Violations CheckVersionBlockRuns(VersionBlock block, const VersionBlockRun& run,
-                                 const VersionBlockRun& followed);
-Violations CheckVersionBlock(const std::uint8_t* data, std::size_t size);
 
 // Prints every violation with the input's size and aborts, so that libFuzzer keeps the input.
 void AbortOnViolations(const Violations& violations, std::size_t size);

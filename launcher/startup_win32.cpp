@@ -6,24 +6,8 @@
 #include <windows.h>
 
 std::wstring GetIniPath() {
-    // The executable's folder, in wide characters: the ANSI form would turn every character
-    // outside the code page into "?" and name a folder that does not exist. A path longer than
-    // MAX_PATH is read with a growing buffer.
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) {
-            path.clear();
-            break;
-        }
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    return IniPathInFolder(FolderOfPath(path));
+    // In wide characters, as the folder may be named outside the ANSI code page.
+    return IniPathInFolder(FolderOfPath(ModuleFileName(nullptr)));
 }
 
 std::int16_t LoadLocations() {

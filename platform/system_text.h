@@ -6,13 +6,18 @@
 #include <string>
 #include <string_view>
 
-// Texts read from the system: a window's text and the environment.
+// Texts read from the system: a window's text, the environment and a module's path.
 
 // The whole text of a window or control.
 std::string WindowText(HWND window);
 
 // The value of an environment variable of the process, empty when it is not set.
 std::string EnvironmentVariable(const char* name);
+
+// The full path of a loaded module's file (the program's own: nullptr), in wide characters: the
+// ANSI form would turn every character outside the code page into "?" and name a file that does
+// not exist. Empty when it cannot be read.
+std::wstring ModuleFileName(HMODULE module);
 
 // Text in the ANSI code page as UTF-16; a byte that does not convert becomes the replacement
 // character.

@@ -27,6 +27,23 @@ std::string EnvironmentVariable(const char* name) {
     }
 }
 
+std::wstring ModuleFileName(HMODULE module) {
+    // A path longer than MAX_PATH is read with a growing buffer.
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) {
+            return {};
+        }
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
 std::wstring WideFromAnsi(std::string_view text) {
     if (text.empty() || text.size() > static_cast<std::size_t>(INT_MAX)) {
         return {};

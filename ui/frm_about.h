@@ -3,10 +3,9 @@
 // frmAbout, the About box: the program's icon, title, version, description and copyright
 // notice, and two contact links.
 
-#include <windows.h>
+#include "platform/file_version.h" // the box reads the program's version with it
 
-#include <cstdint>
-#include <string>
+#include <windows.h>
 
 // Control identifiers. cmdOK carries IDOK, which Enter sends; Esc sends IDCANCEL, which the
 // About box answers the same way.
@@ -31,14 +30,3 @@ void ShowFrmAboutModal(HWND frmVarnel);
 // The same box, loaded but modeless and hidden, for looking at; the main window owns it.
 // Returns nullptr if the window cannot be created.
 HWND CreateFrmAbout(HWND frmVarnel);
-
-// What the version resource of a loaded module (an image, or a file loaded as data) says about
-// it; the program reads its own, GetModuleHandleA(nullptr).
-struct VersionResource {
-    bool found = false;
-    std::uint32_t fileVersionMS = 0;
-    std::uint32_t fileVersionLS = 0;
-    std::string comments;
-    std::string legalCopyright;
-};
-VersionResource ReadVersionResource(HMODULE module);

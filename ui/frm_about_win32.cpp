@@ -103,7 +103,7 @@ void Form_Load(FrmAbout& form) {
 
     // The version, description and copyright notice are those of the program's own version
     // resource, so the box and the file's properties always agree.
-    const VersionResource version = ReadVersionResource(GetModuleHandleA(nullptr));
+    const FileVersionInfo version = ReadFileVersionInfo(GetModuleHandleA(nullptr));
     SetWindowTextA(form.lblVersion.hwnd,
                    version.found ? VersionLine(version.fileVersionMS, version.fileVersionLS).c_str()
                                  : "");

@@ -1,5 +1,6 @@
 // The real varnel.exe: F1 in the main window opens the About box from the program's own
 // message loop, the main window is locked while it is open, and Esc gives it back.
+#include "platform/file_version.h"
 #include "platform/win32_raii.h"
 #include "support/test_support.h"
 #include "support/varnel_process.h"
@@ -106,7 +107,8 @@ TEST(ProgramVersion, TheManifestAndTheVersionResourceAgree) {
     const std::string named =
         manifest.substr(at + key.size(), manifest.find('"', at + key.size()) - at - key.size());
 
-    const VersionResource resource = ReadVersionResource(exe.get());
+    const FileVersionInfo resource =
+        ReadFileVersionInfo(test_support::Wide(test_support::BuildPath("bin\\varnel.exe")));
     ASSERT_TRUE(resource.found);
     const std::string numbered = std::to_string(HIWORD(resource.fileVersionMS)) + "." +
                                  std::to_string(LOWORD(resource.fileVersionMS)) + "." +

@@ -9,10 +9,10 @@
 // Exit status 0 when the main window showed and the program ended after WM_CLOSE; 1 when it did
 // not; 2 when the shortcut could not be read or its target not started.
 #include "platform/com_dispatch.h"
+#include "platform/file_version.h"
 #include "platform/win32_raii.h"
 #include "support/test_support.h"
 #include "support/varnel_process.h"
-#include "ui/frm_about.h"
 #include "ui/frm_varnel.h"
 
 #include <windows.h>
@@ -164,12 +164,8 @@ Shortcut ProgramItself(const std::string& path) {
     return {Wide(path), Wide(slash == std::string::npos ? std::string() : path.substr(0, slash))};
 }
 
-std::string FileVersion(const std::string& path) {
-    const UniqueLibrary file(LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
-    if (!file) {
-        return {};
-    }
-    const VersionResource version = ReadVersionResource(file.get());
+std::string FileVersion(const std::wstring& path) {
+    const FileVersionInfo version = ReadFileVersionInfo(path);
     if (!version.found) {
         return {};
     }
@@ -197,7 +193,7 @@ int main(int argc, char** argv) {
     const std::string target = Narrow(shortcut.target.c_str());
     Report("target", target);
     Report("directory", Narrow(shortcut.directory.c_str()));
-    Report("version", FileVersion(target));
+    Report("version", FileVersion(shortcut.target));
 
     Started program(shortcut.target, shortcut.directory);
     if (!program) {

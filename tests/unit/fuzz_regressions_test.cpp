@@ -31,7 +31,6 @@ const FuzzTarget kTargets[] = {
     {"ini_catalogue", fuzz::CheckCatalogue},
     {"reg_data", fuzz::CheckRegData},
     {"outlook_command", fuzz::CheckOutlookCommand},
-    {"version_block", fuzz::CheckVersionBlock},
 };
 
 // The inputs of one folder, in name order; a missing folder holds none.
@@ -277,35 +276,6 @@ TEST(FuzzHarnessCommand, AcceptsOnlyTheTextBeforeTheFirstMarker) {
     EXPECT_FALSE(fuzz::CheckProgramPart("OUTLOOK.EXE /safe", "OUTLOOK.EXE").empty());
     EXPECT_FALSE(fuzz::CheckProgramPart("OUTLOOK.EXE", "OUTLOOK.EXE ").empty());
     EXPECT_FALSE(fuzz::CheckProgramPart("\"C:\\O.EXE\"", "C:\\O.EXE").empty());
-}
-
-TEST(FuzzHarnessVersionBlock, ReportsEveryKindOfWrongRead) {
-    const std::string bytes =
-        ReadBytes(fs::path(VARNEL_FUZZ_DIR) / "seeds" / "version_block" / "varnel_resource");
-    const VersionBlock block(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-    const fuzz::VersionBlockRun good = fuzz::RunVersionBlock(block);
-    ASSERT_TRUE(good.version);
-    ASSERT_TRUE(fuzz::CheckVersionBlockRuns(block, good, good).empty());
-
-    auto broken = [&](auto change, VersionBlock in = {}) {
-        fuzz::VersionBlockRun run = good;
-        fuzz::VersionBlockRun followed = good;
-        change(run, followed);
-        return fuzz::CheckVersionBlockRuns(in.empty() ? block : in, run, followed);
-    };
-    using Run = fuzz::VersionBlockRun;
-    EXPECT_FALSE(broken([&](Run& r, Run&) { r.values.emplace_back(bytes.size() - 2, 4); }).empty());
-    EXPECT_FALSE(broken([](Run& r, Run&) { r.strings[0] += u'\0'; }).empty());
-    EXPECT_FALSE(broken([](Run&, Run& f) { f.strings[1] = u"x"; }).empty());
-    EXPECT_FALSE(broken([](Run&, Run& f) { f.version.reset(); }).empty());
-    // Read from a block cut short, or as a version from one whose fixed part has no signature.
-    EXPECT_FALSE(broken([](Run&, Run&) {}, block.first(500)).empty());
-    std::string unsigned_ = bytes;
-    unsigned_[40] = 0;
-    EXPECT_FALSE(
-        broken([](Run&, Run&) {},
-               VersionBlock(reinterpret_cast<const std::uint8_t*>(unsigned_.data()), bytes.size()))
-            .empty());
 }
 
 } // namespace

@@ -186,7 +186,7 @@ TEST_F(AboutBox, ShowsTheProgramsIdentityUnderAnEmptyTitle) {
 }
 
 TEST_F(AboutBox, VersionDescriptionAndCopyrightAreThoseOfTheVersionResource) {
-    const VersionResource own = ReadVersionResource(GetModuleHandleA(nullptr));
+    const FileVersionInfo own = ReadFileVersionInfo(GetModuleHandleA(nullptr));
     ASSERT_TRUE(own.found);
     EXPECT_EQ(own.fileVersionMS, 0x10000u * VARNEL_VERSION_MAJOR + VARNEL_VERSION_MINOR);
     EXPECT_EQ(own.fileVersionLS, 0x10000u * VARNEL_VERSION_BUILD + VARNEL_VERSION_REVISION);
@@ -200,11 +200,8 @@ TEST_F(AboutBox, VersionDescriptionAndCopyrightAreThoseOfTheVersionResource) {
     EXPECT_EQ(Text(GetDlgItem(box, IDC_LBL_DISCLAIMER)), own.legalCopyright);
 
     // A program without a version resource gives nothing rather than made-up numbers.
-    const UniqueLibrary recorder(
-        LoadLibraryExA(test_support::BuildPath("bin\\url_recorder.exe").c_str(), nullptr,
-                       LOAD_LIBRARY_AS_DATAFILE));
-    ASSERT_NE(recorder, nullptr);
-    const VersionResource none = ReadVersionResource(recorder.get());
+    const FileVersionInfo none =
+        ReadFileVersionInfo(test_support::Wide(test_support::BuildPath("bin\\url_recorder.exe")));
     EXPECT_FALSE(none.found);
     EXPECT_TRUE(none.comments.empty());
     EXPECT_TRUE(none.legalCopyright.empty());
