@@ -1,6 +1,6 @@
-// varnel.exe's stack-protector runtime (app/varnel_stack_guard_main_win32.cpp, linked into
-// this program as into varnel.exe): the guard is seeded before main, and a function whose
-// buffer overran its end stops the process with STATUS_STACK_BUFFER_OVERRUN.
+// varnel.exe's stack-protector runtime (app/stack_guard_win32.cpp, linked into this program as
+// into varnel.exe): the guard is seeded before main, and a function whose buffer overran its end
+// stops the process with STATUS_STACK_BUFFER_OVERRUN.
 #include <gtest/gtest.h>
 
 #include <cstdint>

@@ -2,7 +2,10 @@
 // stream and abort, as the GNU C++ library's own handler does, but name the exception's type
 // as the compiler wrote it instead of in readable form. The library's handler needs its
 // demangler and, through that, the C runtime's formatted output: about 70 KiB, a quarter of
-// the program, for a message that a windowed program normally has no console to show.
+// the program, for a message that a windowed program normally has no console to show. Every
+// program we build for Windows links it (varnel_runtime in CMakeLists.txt), the tests as
+// varnel.exe, in place of the library's vterminate.o, whose one name it defines
+// (cmake/runtime_replacements.cmake checks).
 #include <exception> // first: it tells which C++ library this is
 
 #ifdef __GLIBCXX__

@@ -5,7 +5,9 @@
 // std::random_device, about 80 KiB, a third of the 32-bit program. Defining the library's raise
 // functions here keeps its own out of the link. The errors stay exceptions that derive from
 // std::exception and say what the library says, so the launch's steps catch them as before; the
-// program catches no narrower type.
+// program catches no narrower type. Every program we build for Windows links it
+// (varnel_runtime in CMakeLists.txt), the tests as varnel.exe, in place of the library's
+// functexcept.o, whose names it defines, all of them (cmake/runtime_replacements.cmake checks).
 #include <exception> // first: it tells which C++ library this is
 
 #ifdef __GLIBCXX__

@@ -4,8 +4,9 @@
 // into every start: 15 to 25 ms of varnel.exe's under 64-bit Wine. This one seeds it as Visual
 // C++'s runtime does where Windows gives it no seed: from the clock, the performance counter, the
 // process and thread identifiers and an address that ASLR moves. Every program we build for
-// Windows links it (varnel_hardening in CMakeLists.txt), the tests as varnel.exe, in place of
-// libssp. (Visual C++ has its own: /GS.)
+// Windows links it (varnel_runtime in CMakeLists.txt), the tests as varnel.exe, in place of
+// libssp's ssp.o, whose names it defines, all of them (cmake/runtime_replacements.cmake checks).
+// (Visual C++ has its own: /GS.)
 #ifdef __GNUC__
 #include <windows.h>
 
@@ -21,6 +22,15 @@ std::uintptr_t __stack_chk_guard = static_cast<std::uintptr_t>(0x2B992DDFA232E64
 [[noreturn]] void __stack_chk_fail() {
     TerminateProcess(GetCurrentProcess(), 0xC0000409);
     __builtin_trap();
+}
+
+// The same end under the other two names of libssp's ssp.o: the guard's local entry, and the
+// failure that libssp's checked copies (_FORTIFY_SOURCE) report for a buffer too small.
+[[noreturn]] void __stack_chk_fail_local() {
+    __stack_chk_fail();
+}
+[[noreturn]] void __chk_fail() {
+    __stack_chk_fail();
 }
 }
 
