@@ -215,27 +215,6 @@ bool FrmAbout_Message(FrmAbout& form, UINT message, WPARAM wParam, LPARAM lParam
     }
 }
 
-// A fixed dialog frame with a close box and no caption text; no minimise or maximise box.
-const FormTemplate& AboutTemplate() {
-    static const FormTemplate kTemplate(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
-                                        WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, 0,
-                                        kFrmAboutClassName, "");
-    return kTemplate;
-}
-
-// The state of a new box, once its class is there; nullptr when the system refuses the class.
-std::unique_ptr<FrmAbout> NewFrmAbout(HWND frmVarnel) {
-    // No class background: the box paints itself white.
-    static const bool registered = RegisterFormClass(kFrmAboutClassName, nullptr, nullptr, nullptr);
-    if (!registered) {
-        return nullptr;
-    }
-    auto state = std::make_unique<FrmAbout>();
-    state->frmVarnel = frmVarnel;
-    state->background.reset(CreateSolidBrush(ColourOf(design::kBackground)));
-    return state;
-}
-
 // Keys and clicks still queued for the main window, typed ahead of F1, are not meant for the
 // box, which would take them once it runs. A quit request among them is kept.
 void DropTypedAheadInput() {
@@ -251,29 +230,44 @@ void DropTypedAheadInput() {
     }
 }
 
-} // namespace
-
-// The box as the modal run shows it, but modeless: left open for the tests to look at.
-HWND CreateFrmAbout(HWND frmVarnel) {
-    auto state = NewFrmAbout(frmVarnel);
-    return state == nullptr
-               ? nullptr
-               : CreateDialogIndirectParamA(GetModuleHandleA(nullptr), AboutTemplate().get(),
-                                            frmVarnel, FormProc<FrmAbout, FrmAbout_Message>,
-                                            reinterpret_cast<LPARAM>(&state));
-}
-
-void ShowFrmAboutModal(HWND frmVarnel) {
-    auto state = NewFrmAbout(frmVarnel);
-    if (state == nullptr) {
-        return;
+// Opens a freshly loaded box over the main window: modally, returning once it is closed, or
+// modeless, returning the box.
+HWND OpenFrmAbout(HWND frmVarnel, bool modal) {
+    // No class background: the box paints itself white.
+    static const bool registered = RegisterFormClass(kFrmAboutClassName, nullptr, nullptr, nullptr);
+    // A fixed dialog frame with a close box and no caption text; no minimise or maximise box.
+    static const FormTemplate kTemplate(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
+                                        WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, 0,
+                                        kFrmAboutClassName, "");
+    if (!registered) {
+        return nullptr;
+    }
+    auto state = std::make_unique<FrmAbout>();
+    state->frmVarnel = frmVarnel;
+    state->background.reset(CreateSolidBrush(ColourOf(design::kBackground)));
+    const auto handOver = reinterpret_cast<LPARAM>(&state);
+    if (!modal) {
+        return CreateDialogIndirectParamA(GetModuleHandleA(nullptr), kTemplate.get(), frmVarnel,
+                                          FormProc<FrmAbout, FrmAbout_Message>, handOver);
     }
     DropTypedAheadInput();
-    DialogBoxIndirectParamA(GetModuleHandleA(nullptr), AboutTemplate().get(), frmVarnel,
-                            FormProc<FrmAbout, FrmAbout_Message>, reinterpret_cast<LPARAM>(&state));
+    DialogBoxIndirectParamA(GetModuleHandleA(nullptr), kTemplate.get(), frmVarnel,
+                            FormProc<FrmAbout, FrmAbout_Message>, handOver);
     // A quit request ends the run without EndDialog, which Wine's dialog box then leaves to
     // give the main window its input back.
     if (IsWindow(frmVarnel)) {
         EnableWindow(frmVarnel, TRUE);
     }
+    return nullptr;
+}
+
+} // namespace
+
+// The box as the modal run shows it, but modeless: left open for the tests to look at.
+HWND CreateFrmAbout(HWND frmVarnel) {
+    return OpenFrmAbout(frmVarnel, false);
+}
+
+void ShowFrmAboutModal(HWND frmVarnel) {
+    OpenFrmAbout(frmVarnel, true);
 }
