@@ -37,7 +37,7 @@ struct FrmVarnel : FormBase {
 };
 
 // Posted to the window when it is created; handled once the program's message loop runs.
-constexpr UINT kCreateToolTips = WM_APP + 1;
+constexpr UINT kFinishOpening = WM_APP + 1;
 
 FrmVarnel* StateOf(HWND window) {
     return FormState<FrmVarnel>(window);
@@ -368,14 +368,16 @@ void CreateControls(FrmVarnel& form) {
     ClipLabels(form);
 }
 
-// The tool tips show only once the pointer has rested on a control, so they are made after the
-// window's first paint (kCreateToolTips), not before it.
-void CreateToolTips(FrmVarnel& form) {
-    if (form.toolTip == nullptr) {
-        AddToolTips(form, {{form.txtEmailAlias.hwnd, "Enter your Email Alias"},
-                           {form.cboMarket.hwnd, "Select your Location"},
-                           {form.txtServer.hwnd, "Enter Server Name"}});
-    }
+// What the window does once it is on the screen and the program's message loop runs
+// (kFinishOpening). The alias box, the first tab stop, takes the focus: the dialog manager gives
+// none on the first activation under Wine, and giving it before the window shows activates the
+// hidden window first, which made start-up slower. The tool tips show only once the pointer has
+// rested on a control, so they are made now, not before the first paint.
+void FinishOpening(FrmVarnel& form) {
+    SendMessageA(form.hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(form.txtEmailAlias.hwnd), TRUE);
+    AddToolTips(form, {{form.txtEmailAlias.hwnd, "Enter your Email Alias"},
+                       {form.cboMarket.hwnd, "Select your Location"},
+                       {form.txtServer.hwnd, "Enter Server Name"}});
 }
 
 // The window has moved to a screen of another dpi: everything is laid out again from the
@@ -421,24 +423,25 @@ HCURSOR PointerOver(const FrmVarnel& form, HWND, UINT) {
 }
 
 // Builds the window before it is first shown: sized for the design at its dpi, its controls, its
-// load, centred; the dialog manager then gives the alias box, the first tab stop, the focus.
+// load, centred.
 void Form_Initialise(FrmVarnel& form) {
     SizeToDesign(form, design::kClientWidth, design::kClientHeight);
     CreateControls(form);
     Form_Load(form);
     CentreOn(form.hwnd, nullptr);
-    PostMessageA(form.hwnd, kCreateToolTips, 0, 0);
+    PostMessageA(form.hwnd, kFinishOpening, 0, 0);
 }
 
-// Every message this window answers but WM_INITDIALOG does so with 0, the result's starting
-// value.
-bool FrmVarnel_Message(FrmVarnel& form, UINT message, WPARAM wParam, LPARAM, LRESULT&) {
+// Every message this window answers does so with 0, the result's starting value; WM_INITDIALOG's
+// says that the dialog manager gives no control the focus (FinishOpening does).
+bool FrmVarnel_Message(FrmVarnel& form, UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
     switch (message) {
     case WM_INITDIALOG:
         Form_Initialise(form);
+        result = FALSE;
         return true;
-    case kCreateToolTips:
-        CreateToolTips(form);
+    case kFinishOpening:
+        FinishOpening(form);
         return true;
     case WM_CLOSE:
         // Answered here: the dialog manager would press Exit, which skips the close handling.
