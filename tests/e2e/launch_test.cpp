@@ -75,6 +75,14 @@ class LaunchEndToEnd : public ::testing::Test {
         SendMessageTimeoutA(main, WM_ENDSESSION, ends, why, SMTO_ABORTIFHUNG, 5000, &answer);
         return letsItEnd;
     }
+    // The main window, once the launch button has started Outlook; nullptr when either fails.
+    static HWND LaunchUntilOutlookStarts(Varnel& varnel, const outlook_standin::Session& outlook) {
+        HWND main = varnel.MainWindow();
+        if (main != nullptr) {
+            ClickLaunch(main);
+        }
+        return main != nullptr && outlook.WaitForEvent("start", 10000) ? main : nullptr;
+    }
     bool Traced(const Varnel& varnel, const std::string& fragment) const {
         const std::vector<std::string> lines = debugOutput.LinesOf(varnel.Id());
         return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
@@ -251,10 +259,8 @@ TEST_F(LaunchEndToEnd, ALogOffDuringThePauseLogsTheSessionOffBeforeWindowsEndsTh
     CdoSettings cdo;
     outlook_standin::Session outlook("window", 1000);
     Varnel varnel(kIni);
-    HWND main = varnel.MainWindow();
+    HWND main = LaunchUntilOutlookStarts(varnel, outlook);
     ASSERT_NE(main, nullptr);
-    ClickLaunch(main);
-    ASSERT_TRUE(outlook.WaitForEvent("start", 10000));
     EXPECT_TRUE(EndSession(main, TRUE, ENDSESSION_LOGOFF));
     // Windows may end the process as soon as its window has answered.
     TerminateProcess(varnel.Process(), 1);
@@ -268,10 +274,8 @@ TEST_F(LaunchEndToEnd, AnInstallerClosingTheProgramWhileItWatchesForOutlookLogsO
     CdoSettings cdo;
     outlook_standin::Session outlook("window", 40000);
     Varnel varnel(kIni);
-    HWND main = varnel.MainWindow();
+    HWND main = LaunchUntilOutlookStarts(varnel, outlook);
     ASSERT_NE(main, nullptr);
-    ClickLaunch(main);
-    ASSERT_TRUE(outlook.WaitForEvent("start", 10000));
     const ULONGLONG started = GetTickCount64();
     PumpUntil([&] { return GetTickCount64() - started >= 32000; }, 35000); // past the pause
     ASSERT_FALSE(cdo.Has("Logoff"));
@@ -286,10 +290,8 @@ TEST_F(LaunchEndToEnd, ACancelledLogOffLetsTheLaunchGoOnToItsEnd) {
     CdoSettings cdo;
     outlook_standin::Session outlook("window", 1000);
     Varnel varnel(kIni);
-    HWND main = varnel.MainWindow();
+    HWND main = LaunchUntilOutlookStarts(varnel, outlook);
     ASSERT_NE(main, nullptr);
-    ClickLaunch(main);
-    ASSERT_TRUE(outlook.WaitForEvent("start", 10000));
     EXPECT_TRUE(EndSession(main, FALSE, ENDSESSION_LOGOFF));
     EXPECT_FALSE(cdo.Has("Logoff"));
     const auto window = outlook.WaitForEvent("window", 15000);
