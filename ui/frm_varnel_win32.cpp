@@ -107,21 +107,10 @@ void SetVisible(FrmVarnel& form, Control& control, bool visible) {
     SetState(form, control, &Control::visible, visible);
 }
 
-// The text the location list shows: that of its selected entry.
+// The text the location list shows: that of its selected entry, which is a drop-down list's own
+// window text.
 std::string cboMarketText(const FrmVarnel& form) {
-    const LRESULT selected = SendMessageA(form.cboMarket.hwnd, CB_GETCURSEL, 0, 0);
-    if (selected == CB_ERR) {
-        return {};
-    }
-    const LRESULT length = SendMessageA(form.cboMarket.hwnd, CB_GETLBTEXTLEN, selected, 0);
-    if (length == CB_ERR) {
-        return {};
-    }
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    SendMessageA(form.cboMarket.hwnd, CB_GETLBTEXT, selected,
-                 reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<std::size_t>(length));
-    return text;
+    return WindowText(form.cboMarket.hwnd);
 }
 
 // Outer height of the window in twips, as ShowAdvancedOptions measures it.
